@@ -1,0 +1,103 @@
+#include "Utils.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+namespace {
+
+bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
+
+size_t NamePosition(const std::string& path) {
+  const size_t pos = path.find_last_of("\\/:");
+  return pos == std::string::npos ? 0 : pos + 1;
+}
+
+}  // namespace
+
+std::string IncludeTrailingPathDelimiter(const std::string& path) {
+  if (!path.empty() && path.back() == '\\') return path;
+  return path + '\\';
+}
+
+std::string ExcludeTrailingPathDelimiter(const std::string& path) {
+  if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
+  return path;
+}
+
+std::string ExtractFileDir(const std::string& path) {
+  size_t pos = NamePosition(path);
+  // Drop the backslash before the name unless it follows a drive ("C:\") or
+  // another backslash ("\\server").
+  if (pos > 1 && IsDelimiter(path[pos - 1]) && !IsDelimiter(path[pos - 2]) && path[pos - 2] != ':') --pos;
+  return path.substr(0, pos);
+}
+
+std::string ExtractFileName(const std::string& path) { return path.substr(NamePosition(path)); }
+
+std::string ExtractFileExt(const std::string& path) {
+  const size_t start = NamePosition(path);
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < start) return {};
+  return path.substr(dot);
+}
+
+bool SafeForceDirectories(const std::string& dir) {
+  if (dir.empty()) return true;
+  const std::string path = ExcludeTrailingPathDelimiter(dir);
+  if (platform::DirectoryExists(path)) return true;
+  const std::string parent = ExtractFileDir(path);
+  // Stop at a drive root or where the path has no parent left to create.
+  if (!parent.empty() && parent != path && !platform::DirectoryExists(parent)) SafeForceDirectories(parent);
+  platform::MakeDirectory(path);
+  return platform::DirectoryExists(path);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (name.empty()) return ExcludeTrailingPathDelimiter(folder);
+  return IncludeTrailingPathDelimiter(folder) + name;
+}
+
+std::string CollapseBackslashes(const std::string& path) {
+  std::string s = path;
+  // Scan from the second-to-last character down to the second, removing the
+  // first backslash of each pair; the first character is never removed, so a
+  // leading "\\" survives.
+  for (size_t i = s.size() >= 2 ? s.size() - 2 : 0; i >= 1 && i + 1 < s.size(); --i) {
+    if (s[i] == '\\' && s[i + 1] == '\\') s.erase(i, 1);
+  }
+  return s;
+}
+
+bool StrStartsWith(const std::string& text, const std::string& prefix, bool ignoreCase) {
+  if (prefix.size() > text.size()) return false;
+  const std::string_view head(text.data(), prefix.size());
+  return ignoreCase ? platform::SameTextAscii(head, prefix) : head == prefix;
+}
+
+bool StrEndsWith(const std::string& text, const std::string& suffix, bool ignoreCase) {
+  if (suffix.size() > text.size()) return false;
+  const std::string_view tail(text.data() + text.size() - suffix.size(), suffix.size());
+  return ignoreCase ? platform::SameTextAscii(tail, suffix) : tail == suffix;
+}
+
+int IndexOfText(const std::string& text, const std::vector<std::string>& items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (platform::SameTextAscii(text, items[i])) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void FindFiles(const std::string& folder, const std::string& mask, bool recursive,
+               const std::vector<std::string>& extensions, std::vector<FoundFile>& list) {
+  const std::string dir = folder.empty() ? std::string(".") : folder;
+  std::vector<platform::DirEntry> entries;
+  if (!platform::FindEntries(dir + "\\" + mask, entries)) return;
+  for (const auto& entry : entries) {
+    if (!entry.isDirectory) {
+      if (!extensions.empty() && IndexOfText(ExtractFileExt(entry.name), extensions) < 0) continue;
+      list.push_back({dir + "\\" + entry.name, static_cast<uint32_t>(entry.size & 0xFFFFFFFFu)});
+    } else if (recursive && entry.name != "." && entry.name != "..") {
+      FindFiles(dir + "\\" + entry.name, mask, recursive, extensions, list);
+    }
+  }
+}

@@ -1,0 +1,9 @@
+#include "platform/Platform.h"
+
+#include "platform/simwin/Machine.h"
+
+namespace platform {
+
+std::string InitializePlatform() { return simwin::Machine::LoadCurrent(); }
+
+}  // namespace platform

@@ -1,0 +1,121 @@
+// Path and string helpers.
+#include "Utils.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestMachine.h"
+#include "platform/FileSystem.h"
+
+TEST(UtilsTest, JoinPath) {
+  struct Case {
+    const char *folder, *name, *expected;
+  };
+  const Case cases[] = {
+      {"C:\\Dir", "file.pas", "C:\\Dir\\file.pas"},
+      {"C:\\Dir\\", "file.pas", "C:\\Dir\\file.pas"},
+      {"C:\\Dir\\", "", "C:\\Dir"},
+      {"C:\\Dir", "", "C:\\Dir"},
+      {"", "file.pas", "\\file.pas"},
+      {"C:\\", "", "C:"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(JoinPath(c.folder, c.name), c.expected) << c.folder << " + " << c.name;
+}
+
+TEST(UtilsTest, CollapseBackslashes) {
+  struct Case {
+    const char *input, *expected;
+  };
+  const Case cases[] = {
+      {"C:\\\\a\\\\\\b", "C:\\a\\b"},
+      {"\\\\server\\\\share", "\\\\server\\share"},  // the UNC prefix stays
+      {"C:\\a\\", "C:\\a\\"},
+      {"C:\\a\\\\", "C:\\a\\"},
+      {"", ""},
+      {"\\", "\\"},
+      {"\\\\", "\\\\"},
+      {"a\\\\\\\\\\\\b", "a\\b"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CollapseBackslashes(c.input), c.expected) << c.input;
+}
+
+TEST(UtilsTest, PrefixSuffixAndIndexOfText) {
+  EXPECT_TRUE(StrStartsWith("-rBDS=x", "-RBDS=", true));
+  EXPECT_FALSE(StrStartsWith("-rBDS=x", "-RBDS=", false));
+  EXPECT_TRUE(StrStartsWith("anything", "", false));
+  EXPECT_TRUE(StrStartsWith("", "", true));
+  EXPECT_FALSE(StrStartsWith("ab", "abc", true));
+  EXPECT_TRUE(StrEndsWith("Professional With Sources", "with sources", true));
+  EXPECT_FALSE(StrEndsWith("Professional With Sources", "with sources", false));
+  EXPECT_TRUE(StrEndsWith("x", "", false));
+  EXPECT_FALSE(StrEndsWith("s", "Sources", true));
+  // Only ASCII letters fold.
+  EXPECT_FALSE(StrStartsWith("\xC3\xA9t\xC3\xA9", "\xC3\x89T", true));
+
+  const std::vector<std::string> exts = {".obj", ".DCU"};
+  EXPECT_EQ(IndexOfText(".OBJ", exts), 0);
+  EXPECT_EQ(IndexOfText(".dcu", exts), 1);
+  EXPECT_EQ(IndexOfText(".pas", exts), -1);
+  EXPECT_EQ(IndexOfText("", {}), -1);
+}
+
+TEST(UtilsTest, FilePathPieces) {
+  EXPECT_EQ(ExtractFileDir("C:\\a\\b.txt"), "C:\\a");
+  EXPECT_EQ(ExtractFileDir("C:\\b.txt"), "C:\\");
+  EXPECT_EQ(ExtractFileDir("b.txt"), "");
+  EXPECT_EQ(ExtractFileName("C:\\a\\b.txt"), "b.txt");
+  EXPECT_EQ(ExtractFileExt("C:\\a.d\\b"), "");
+  EXPECT_EQ(ExtractFileExt("C:\\a\\b.tar.GZ"), ".GZ");
+}
+
+class UtilsFilesTest : public ::testing::Test {
+ protected:
+  TestMachine machine;
+  std::string dir = machine.Dir();
+};
+
+TEST_F(UtilsFilesTest, SafeForceDirectoriesCreatesEveryLevel) {
+  EXPECT_TRUE(SafeForceDirectories(""));
+  EXPECT_TRUE(SafeForceDirectories(dir + "\\a\\b\\c\\"));
+  EXPECT_TRUE(platform::DirectoryExists(dir + "\\a\\b\\c"));
+  EXPECT_TRUE(SafeForceDirectories(dir + "\\A\\B"));  // already there
+  WriteFile(dir + "\\file", "x");
+  EXPECT_FALSE(SafeForceDirectories(dir + "\\file\\sub"));
+}
+
+TEST_F(UtilsFilesTest, FindFilesFiltersAndRecurses) {
+  ASSERT_TRUE(SafeForceDirectories(dir + "\\Lib\\Win32\\Release"));
+  WriteFile(dir + "\\Lib\\a.dcu", "1234");
+  WriteFile(dir + "\\Lib\\b.OBJ", "12");
+  WriteFile(dir + "\\Lib\\c.pas", "1");
+  WriteFile(dir + "\\Lib\\Win32\\d.dcu", "");
+  WriteFile(dir + "\\Lib\\Win32\\Release\\e.obj", "123");
+
+  std::vector<FoundFile> found;
+  FindFiles(dir + "\\Lib", "*", true, {".obj", ".dcu"}, found);
+  std::vector<std::string> paths;
+  for (const auto& f : found) paths.push_back(f.path);
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{dir + "\\Lib\\Win32\\Release\\e.obj", dir + "\\Lib\\Win32\\d.dcu",
+                                             dir + "\\Lib\\a.dcu", dir + "\\Lib\\b.OBJ"}));
+  for (const auto& f : found) {
+    if (f.path == dir + "\\Lib\\a.dcu") {
+      EXPECT_EQ(f.size, 4u);
+    }
+  }
+
+  found.clear();
+  FindFiles(dir + "\\Lib", "*", false, {}, found);
+  EXPECT_EQ(found.size(), 3u);
+
+  // Sub-folders are searched only when they match the mask themselves.
+  found.clear();
+  FindFiles(dir + "\\Lib", "*.obj", true, {}, found);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].path, dir + "\\Lib\\b.OBJ");
+
+  found.clear();
+  FindFiles(dir + "\\Missing", "*", true, {}, found);
+  EXPECT_TRUE(found.empty());
+}
