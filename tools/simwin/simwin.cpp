@@ -86,14 +86,21 @@ int Show(const std::vector<std::string>& args) {
   const std::string rootName = full.substr(0, slash);
   const std::string path = slash == std::string::npos ? "" : full.substr(slash + 1);
   auto& hive = machine.Hive();
-  simwin::RegKeyNode* root = hive.Root(rootName);
-  simwin::RegKeyNode* key = root == nullptr ? nullptr : hive.FindKey(*root, path);
+  simwin::RegKeyNode* key = hive.Root(rootName);
+  // Walk down name by name so the key is shown with the case it was created with.
+  std::string name = key == nullptr ? "" : key->name;
+  size_t pos = 0;
+  while (key != nullptr && pos < path.size()) {
+    size_t next = path.find('\\', pos);
+    if (next == std::string::npos) next = path.size();
+    key = key->FindSubKey(path.substr(pos, next - pos));
+    if (key != nullptr) name += "\\" + key->name;
+    pos = next + 1;
+  }
   if (key == nullptr) {
     std::fprintf(stderr, "simwin: no key %s\n", full.c_str());
     return 1;
   }
-  std::string name = root->name;
-  if (!path.empty()) name += "\\" + path;
   std::cout << WithoutCarriageReturns(simwin::RegistryHive::FormatKey(name, *key));
   for (const auto& [subName, sub] : key->subkeys) std::cout << "; sub-key: " << sub->name << "\n";
   return 0;

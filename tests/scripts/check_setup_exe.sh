@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Checks the shape of setup.exe: a 32-bit Intel GUI program that exports
+# NoHooking and carries its manifest.
+set -u
+exe=$1
+status=0
+headers=$(i686-w64-mingw32-objdump -p "$exe")
+expect() { # description, pattern
+  if grep -qE "$2" <<<"$headers"; then echo "ok   $1"; else echo "FAIL $1"; status=1; fi
+}
+expect "PE32 for Intel 80386" 'file format pei-i386'
+expect "GUI subsystem" 'Subsystem[[:space:]]+00000002'
+expect "exports NoHooking" '\[[[:space:]]*[0-9]+\][[:space:]]+(\+base\[[[:space:]]*[0-9]+\][[:space:]]+[0-9a-f]+[[:space:]]+)?NoHooking$|NoHooking'
+manifest=$(strings -n 8 "$exe")
+for text in 'requireAdministrator' 'Microsoft.Windows.Common-Controls' 'version="6.0.0.0"' \
+            '<description>Vexorin VCL Component installer</description>'; do
+  if grep -qF "$text" <<<"$manifest"; then echo "ok   manifest has $text"; else echo "FAIL manifest lacks $text"; status=1; fi
+done
+exit $status
