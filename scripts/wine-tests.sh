@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="$root/build/mingw/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-tests: creating the Wine prefix"
@@ -16,5 +16,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# Start Wine's own services now, with no pipe of CTest's: they outlive each
+# test and would otherwise hold its output open.
+wine wineboot >/dev/null 2>&1 </dev/null
 cd "$root"
 xvfb-run -a ctest --preset mingw "$@"

@@ -92,7 +92,6 @@ TEST_F(ShellSystemTest, KnownFoldersExistAndListTheirSubfolders) {
 }
 
 TEST_F(ShellSystemTest, SystemFacts) {
-  EXPECT_NE(SystemErrorText(2).find("cannot find the file"), std::string::npos) << SystemErrorText(2);
   const std::string text = SystemErrorText(5);
   ASSERT_GE(text.size(), 2u);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");

@@ -10,7 +10,8 @@ expect() { # description, pattern
 }
 expect "PE32 for Intel 80386" 'file format pei-i386'
 expect "GUI subsystem" 'Subsystem[[:space:]]+00000002'
-expect "exports NoHooking" '\[[[:space:]]*[0-9]+\][[:space:]]+(\+base\[[[:space:]]*[0-9]+\][[:space:]]+[0-9a-f]+[[:space:]]+)?NoHooking$|NoHooking'
+expect "exports NoHooking" '^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+NoHooking$'
+expect "manifest resource (type 24, id 1)" 'Entry: ID: 0x000018'
 manifest=$(strings -n 8 "$exe")
 for text in 'requireAdministrator' 'Microsoft.Windows.Common-Controls' 'version="6.0.0.0"' \
             '<description>Vexorin VCL Component installer</description>'; do
