@@ -15,6 +15,9 @@ enum class RegRoot { LocalMachine, CurrentUser };
 
 enum class RegValueType { None, String, ExpandString, Binary, DWord, MultiString, Other };
 
+// Key paths are relative to the root; leading and trailing backslashes are
+// ignored ("\SOFTWARE\Borland\" names the same key as "SOFTWARE\Borland").
+//
 // An open registry key. Every method on a closed key fails quietly (false,
 // nullopt or an empty list), so callers can chain calls without a check each.
 class RegistryKey {

@@ -55,6 +55,7 @@ TEST_P(RegistryTest, NamesIgnoreCaseAndKeepTheirCase) {
   RegistryKey other;
   EXPECT_TRUE(other.OpenRead(root, machine.Key() + "\\MIXEDCASE"));
   EXPECT_TRUE(platform::RegKeyExists(root, machine.Key() + "\\mixedcase"));
+  EXPECT_TRUE(platform::RegKeyExists(root, "\\" + machine.Key() + "\\mixedcase\\"));  // as the program writes paths
   RegistryKey parent;
   ASSERT_TRUE(parent.OpenRead(root, machine.Key()));
   EXPECT_EQ(parent.SubKeyNames(), std::vector<std::string>{"MixedCase"});

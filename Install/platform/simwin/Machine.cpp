@@ -345,6 +345,56 @@ bool WriteHostFileAtomic(const std::string& hostPath, const std::string& bytes) 
   return false;
 }
 
+std::string SerializeEnvironment(const std::vector<std::pair<std::string, std::string>>& environment) {
+  std::string out;
+  auto escaped = [&out](const std::string& text) {
+    for (const char c : text) {
+      if (c == '%') {
+        out += "%25";
+      } else if (c == '\n') {
+        out += "%0A";
+      } else if (c == '\r') {
+        out += "%0D";
+      } else {
+        out.push_back(c);
+      }
+    }
+  };
+  for (const auto& [name, value] : environment) {
+    escaped(name);
+    out.push_back('=');
+    escaped(value);
+    out.push_back('\n');
+  }
+  return out;
+}
+
+std::vector<std::pair<std::string, std::string>> ParseEnvironment(const std::string& text) {
+  std::vector<std::pair<std::string, std::string>> environment;
+  auto unescaped = [](const std::string& piece) {
+    std::string out;
+    for (size_t i = 0; i < piece.size(); ++i) {
+      const std::string code = piece.substr(i + 1, 2);
+      if (piece[i] == '%' && (code == "25" || code == "0A" || code == "0D")) {
+        out.push_back(code == "25" ? '%' : code == "0A" ? '\n' : '\r');
+        i += 2;
+      } else {
+        out.push_back(piece[i]);
+      }
+    }
+    return out;
+  };
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    // The first '=' after the first character: names such as "=C:" start with one.
+    const size_t eq = line.find('=', 1);
+    if (line.empty() || eq == std::string::npos) continue;
+    environment.emplace_back(unescaped(line.substr(0, eq)), unescaped(line.substr(eq + 1)));
+  }
+  return environment;
+}
+
 // ---- machine ----
 
 Machine::Machine(std::string root) : root_(std::move(root)) {
@@ -356,6 +406,7 @@ Machine::Machine(std::string root) : root_(std::move(root)) {
   }
   settings_ = MachineSettings::Parse(ReadHostFile(ini));
   environment_ = settings_.environment;
+  if (const char* passed = std::getenv("SIMWIN_ENVIRONMENT")) environment_ = ParseEnvironment(passed);
   LoadHiveIfChanged();
   if (!hive_) hive_ = std::make_unique<RegistryHive>();
   if (const char* cwd = std::getenv("SIMWIN_CWD"); cwd != nullptr && *cwd != '\0') {

@@ -139,4 +139,11 @@ std::string ShortNameIn(const std::string& hostDir, const std::string& name);
 // Atomic whole-file replacement on the host: temporary file, fsync, rename.
 bool WriteHostFileAtomic(const std::string& hostPath, const std::string& bytes);
 
+// The Windows-side environment a program passes to the programs it starts, in
+// SIMWIN_ENVIRONMENT: one "name=value" a line, with '%', LF and CR written as
+// %25, %0A and %0D. A machine loaded with SIMWIN_ENVIRONMENT set takes its
+// environment from there instead of machine.ini.
+std::string SerializeEnvironment(const std::vector<std::pair<std::string, std::string>>& environment);
+std::vector<std::pair<std::string, std::string>> ParseEnvironment(const std::string& text);
+
 }  // namespace simwin

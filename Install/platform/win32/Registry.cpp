@@ -25,6 +25,16 @@ bool SplitParent(std::string path, std::string& parent, std::string& child) {
   return !child.empty();
 }
 
+// Key paths may start or end with backslashes, as the program writes them
+// ("\SOFTWARE\Borland\Delphi"); the API takes them without.
+std::string KeyPath(const std::string& path) {
+  size_t b = 0;
+  size_t e = path.size();
+  while (b < e && path[b] == '\\') ++b;
+  while (e > b && path[e - 1] == '\\') --e;
+  return path.substr(b, e - b);
+}
+
 }  // namespace
 
 struct RegistryKey::Impl {
@@ -42,7 +52,7 @@ RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 
 bool RegistryKey::OpenRead(RegRoot root, const std::string& path) {
   Close();
-  const auto wpath = WideName(path);
+  const auto wpath = WideName(KeyPath(path));
   if (!wpath) return false;
   HKEY key = nullptr;
   if (RegOpenKeyExW(RootKey(root), wpath->c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return false;
@@ -52,7 +62,7 @@ bool RegistryKey::OpenRead(RegRoot root, const std::string& path) {
 
 bool RegistryKey::OpenWrite(RegRoot root, const std::string& path, bool create) {
   Close();
-  const auto wpath = WideName(path);
+  const auto wpath = WideName(KeyPath(path));
   if (!wpath) return false;
   const REGSAM access = KEY_READ | KEY_WRITE | KEY_WOW64_32KEY;
   HKEY key = nullptr;
@@ -209,7 +219,7 @@ bool RegDeleteKeyTree(RegRoot root, const std::string& path) {
   // An empty path would name the root itself and wipe everything under it.
   std::string parentPath;
   std::string childName;
-  if (!SplitParent(path, parentPath, childName)) return false;
+  if (!SplitParent(KeyPath(path), parentPath, childName)) return false;
   const auto wparent = WideName(parentPath);
   const auto wchild = WideName(childName);
   if (!wparent || !wchild) return false;

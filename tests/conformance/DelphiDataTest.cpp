@@ -1,0 +1,343 @@
+// Discovery of the installed IDEs and their configuration.
+#include "DelphiData.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "CmdLineUtils.h"
+#include "IdeFixture.h"
+#include "SysUtils.h"
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+
+using platform::RegRoot;
+
+namespace {
+
+// Parses a command line into the process-wide options, as start-up does.
+void UseCommandLine(const std::vector<std::string>& args) {
+  CmdOptions = std::make_unique<TCmdOptions>(args, TCmdOptions::HelpAction::RecordOnly);
+}
+
+std::vector<std::string> Names(const TCompileTargetList& list) {
+  std::vector<std::string> names;
+  for (int i = 0; i < list.Count(); ++i) names.push_back(list.GetItems(i)->DisplayName());
+  return names;
+}
+
+}  // namespace
+
+TEST(PathListTest, SplitAndJoin) {
+  struct Case {
+    const char* text;
+    TStringList entries;
+  };
+  const Case cases[] = {
+      {"a;;b", {"a", "", "b"}},
+      {"a; b;", {"a", "b"}},
+      {"\"C:\\x\\\"", {"C:\\x"}},
+      {"$(BDSLIB)\\$(Platform)\\release;\"C:\\My Libs\\\";C:\\X\\",
+       {"$(BDSLIB)\\$(Platform)\\release", "C:\\My Libs", "C:\\X"}},
+      {"", {}},
+      {"   ", {}},
+      {";", {""}},
+      {" \" spaced \" ", {"spaced"}},
+      {"\"", {"\""}},
+  };
+  for (const auto& c : cases) {
+    TStringList list = {"left over"};
+    SplitPaths(c.text, list);
+    EXPECT_EQ(list, c.entries) << c.text;
+  }
+  EXPECT_EQ(JoinPaths({"C:\\a", "C:\\b", "C:\\c"}), "C:\\a;C:\\b;C:\\c");
+  EXPECT_EQ(JoinPaths({}), "");
+}
+
+TEST(EnvVarStringsTest, SortedCaseInsensitiveSet) {
+  TEnvVarStrings vars;
+  vars.Add("Path", "one");
+  vars.Add("BDSLIB", "lib");
+  vars.Add("PATH", "two");  // already there: unchanged
+  ASSERT_EQ(vars.Count(), 2);
+  EXPECT_EQ(vars.GetName(0), "BDSLIB");
+  EXPECT_EQ(vars.GetValue("path"), "one");
+  vars.SetValue("path", "three");
+  EXPECT_EQ(vars.GetValue("Path"), "three");
+  vars.SetValue("Another", "x");
+  EXPECT_EQ(vars.GetName(0), "Another");
+  EXPECT_EQ(vars.GetValue("missing"), "");
+
+  TEnvVarStrings copy;
+  copy.Assign(&vars);
+  EXPECT_TRUE(copy.Matches(&vars));
+  copy.SetValue("PATH", "THREE");  // values compare exactly
+  EXPECT_FALSE(copy.Matches(&vars));
+  EXPECT_FALSE(vars.Matches(nullptr));
+  copy.Assign(nullptr);
+  EXPECT_EQ(copy.Count(), 0);
+}
+
+TEST(DelphiPackageListTest, AddRemoveFind) {
+  TDelphiPackageList list;
+  list.Add("$(BDS)\\bin\\dclDB290.bpl", "Embarcadero Database Components");
+  list.Add("C:\\Pkg\\vxCore.bpl", "");
+  list.Add("C:\\Pkg\\vxCore.bpl", "twice");
+  EXPECT_EQ(list.GetItems(1)->Description(), "vxCore");
+  EXPECT_EQ(list.GetItems(0)->Name(), "dclDB290.bpl");
+  EXPECT_EQ(list.IndexOfFilename("c:\\pkg\\VXCORE.BPL"), 1);
+  list.Remove("C:\\PKG\\vxcore.bpl");
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.GetItems(1)->Description(), "twice");
+  EXPECT_EQ(list.IndexOfFilename("vxCore.bpl"), -1);
+}
+
+class DiscoveryTest : public ::testing::Test {
+ protected:
+  DiscoveryTest() { UseCommandLine({}); }
+  ~DiscoveryTest() override { CmdOptions.reset(); }
+  IdeFixture ide;
+};
+
+TEST_F(DiscoveryTest, OnlyVersionsWithAUserKeyBecomeTargetsOnBothPlatforms) {
+  ide.AddBds("Embarcadero", "22.0", "Enterprise");
+  ide.AddBds("Embarcadero", "23.0", "Architect");
+  platform::RegDeleteKeyTree(RegRoot::CurrentUser, "Software\\Embarcadero\\BDS\\23.0");
+  TCompileTargetList list;
+  auto names = Names(list);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Embarcadero RAD Studio 11 Win32 (Enterprise)",
+                                             "Embarcadero RAD Studio 11 Win64 (Enterprise)"}));
+  const TCompileTarget* t = list.GetItems(0);
+  EXPECT_EQ(t->HKLMRegistryKey(), "\\SOFTWARE\\Embarcadero\\BDS\\22.0");
+  EXPECT_EQ(t->Version(), 28);
+  EXPECT_EQ(t->VersionStr(), "11");
+  EXPECT_EQ(t->ProductVersion(), "28.0");
+  EXPECT_TRUE(t->IsEvaluation());  // no bin\dcc32.exe
+}
+
+TEST_F(DiscoveryTest, AcceptedVersions) {
+  ide.AddClassic("Delphi", "7.0", "Enterprise");
+  ide.AddClassic("Delphi", "5.0", "Enterprise");
+  ide.AddClassic("C++Builder", "6.0", "Professional");
+  ide.AddBds("Embarcadero", "13.0", "Enterprise");  // never existed
+  ide.AddBds("Borland", "2.0", "Enterprise");       // Delphi 8 for .NET
+  ide.AddBds("Borland", "5.0", "Enterprise");
+  TCompileTargetList list;
+  // Sorted by product version: C++Builder 6, Delphi 7, RAD Studio 2007 (11).
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"C++Builder 6.0 (Professional)", "Delphi 7.0 (Enterprise)",
+                                                   "CodeGear RAD Studio 2007 (Enterprise)"}));
+  EXPECT_TRUE(list.GetItems(1)->IsDelphi());
+  EXPECT_EQ(list.GetItems(0)->TargetType(), "C");
+  EXPECT_EQ(list.GetItems(1)->VersionedBPL("dcldb.bpl"), "dcldb70.bpl");
+  EXPECT_EQ(list.GetItems(2)->VersionedIDEBPL("dcldb.bpl"), "dcldb100.bpl");
+}
+
+TEST_F(DiscoveryTest, CommandLineChoosesRootsAndUserKeys) {
+  ide.AddBds("Embarcadero", "23.0", "Professional", "Win32Only");
+  ide.AddClassic("C++Builder", "6.0", "Professional");
+  struct Case {
+    std::vector<std::string> args;
+    size_t targets;
+  };
+  const Case cases[] = {
+      {{}, 1},                                      // the BDS user key is elsewhere
+      {{"-rBDS=Win32Only"}, 3},                     // machine key under BDS, user key under Win32Only
+      {{"-rBDS=Win32Only", "--ignore-delphi"}, 1},  // every BDS goes too
+      {{"-rBDS=Win32Only", "--ignore-bcb"}, 2},
+  };
+  for (const auto& c : cases) {
+    UseCommandLine(c.args);
+    TCompileTargetList list;
+    EXPECT_EQ(static_cast<size_t>(list.Count()), c.targets) << ::testing::PrintToString(c.args);
+  }
+  UseCommandLine({"-rBDS=Win32Only"});
+  TCompileTargetList list;
+  EXPECT_EQ(list.GetItems(1)->RegistryKey(), "\\SOFTWARE\\Embarcadero\\Win32Only\\23.0");
+  EXPECT_EQ(list.GetItems(1)->HKLMRegistryKey(), "\\SOFTWARE\\Embarcadero\\BDS\\23.0");
+}
+
+TEST_F(DiscoveryTest, LibraryPathsAndMacros) {
+  const std::string root = ide.AddBds("Embarcadero", "15.0", "Professional");  // XE7
+  const std::string user = "Software\\Embarcadero\\BDS\\15.0";
+  ide.SetString(RegRoot::CurrentUser, user + "\\Library\\Win64", "Search Path",
+                "$(BDSLIB)\\$(Platform)\\release;\"C:\\My Libs\\\";C:\\X\\");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Library\\Win64", "Package DPL Output", "$(BDSCOMMONDIR)\\Bpl\\Win64\\");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Environment Variables", "MYLIBS", "C:\\\\Libs\\\\Mine");
+  TCompileTargetList list;
+  ASSERT_EQ(list.Count(), 2);
+  TCompileTarget* win64 = list.GetItems(0)->Platform() == ctpWin64 ? list.GetItems(0) : list.GetItems(1);
+  EXPECT_EQ(win64->SearchPaths(), (TStringList{"$(BDSLIB)\\$(Platform)\\release", "C:\\My Libs", "C:\\X"}));
+  EXPECT_EQ(win64->BplDir(), ide.Dir() + "\\Public\\RAD Studio\\15.0\\Bpl\\Win64");
+
+  struct Case {
+    std::string dir, expanded;
+  };
+  const std::string projects = win64->BDSProjectsDir();
+  const Case cases[] = {
+      {"$(BDS)\\bin\\$(Platform)", root + "\\bin\\Win64"},
+      {"$(BDS", root},
+      {"$(bdslib)\\x", root + "\\lib\\x"},
+      {"$(MYLIBS)\\a", "C:\\Libs\\Mine\\a"},
+      {"$(NO_SUCH_VARIABLE_HERE)\\a", "\\a"},
+      {"$(Delphi)$(BCB)", root + root},
+      {"plain", "plain"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(win64->ExpandDirMacros(c.dir), c.expanded) << c.dir;
+  EXPECT_EQ(win64->InsertDirMacros(root + "\\lib"), "$(BDS)\\lib");
+  EXPECT_EQ(win64->InsertDirMacros(root), root);
+  EXPECT_EQ(win64->InsertDirMacros(projects + "\\Demo"), "$(BDSPROJECTSDIR)\\Demo");
+  EXPECT_EQ(win64->InsertDirMacros(ide.Dir() + "\\Public\\RAD Studio\\15.0\\Bpl"), "$(BDSCOMMONDIR)\\Bpl");
+  EXPECT_EQ(win64->InsertDirMacros("D:\\Elsewhere"), "D:\\Elsewhere");
+}
+
+TEST_F(DiscoveryTest, ClassicIdeMacrosAndDefaults) {
+  const std::string root = ide.AddClassic("Delphi", "7.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, "Software\\Borland\\Delphi\\7.0\\Library", "Search Path", "$(DELPHI)\\Lib");
+  TCompileTargetList list;
+  ASSERT_EQ(list.Count(), 1);
+  TCompileTarget* d7 = list.GetItems(0);
+  EXPECT_EQ(d7->ExpandDirMacros("$(DELPHI)\\bin\\$(Platform)"), root + "\\bin\\");
+  EXPECT_EQ(d7->BplDir(), root + "\\Projects\\BPL");  // the default of a classic IDE
+  EXPECT_EQ(d7->DcpDir(), root + "\\Projects\\BPL");
+  EXPECT_EQ(d7->InsertDirMacros(root + "\\Lib"), "$(DELPHI)\\Lib");
+  EXPECT_EQ(d7->PlatformName(), "");
+  EXPECT_EQ(d7->BDSProjectsDir(), root + "\\Projects");
+}
+
+TEST_F(DiscoveryTest, EnvOptionsProjWinsUnlessItsConditionDiffers) {
+  const std::string user = "Software\\Embarcadero\\BDS\\23.0";
+  ide.AddBds("Embarcadero", "23.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Library\\Win32", "Search Path", "C:\\FromRegistry");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Library\\Win64", "Search Path", "C:\\FromRegistry64");
+  const std::string envOptions =
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Embarcadero\\BDS\\23.0\\EnvOptions.proj";
+  ide.WriteText(envOptions,
+                "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n"
+                "  <PropertyGroup><DelphiLibraryPath>C:\\First</DelphiLibraryPath></PropertyGroup>\n"
+                "  <PropertyGroup condition=\"'$(Platform)'=='Win32'\">\n"
+                "    <delphilibrarypath>C:\\FromFile;C:\\Two\\</delphilibrarypath>\n"
+                "  </PropertyGroup>\n"
+                "  <PropertyGroup Condition=\"'$(Platform)' == 'Win64'\">\n"
+                "    <DelphiLibraryPath>C:\\NotRead</DelphiLibraryPath>\n"
+                "  </PropertyGroup>\n"
+                "</Project>\n");
+  {
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      TCompileTarget* t = list.GetItems(i);
+      const TStringList expected =
+          t->Platform() == ctpWin32 ? TStringList{"C:\\FromFile", "C:\\Two"} : TStringList{"C:\\FromRegistry64"};
+      EXPECT_EQ(t->SearchPaths(), expected);
+    }
+  }
+  // The IDE was told to take its paths from the registry.
+  ide.SetDWord(RegRoot::CurrentUser, user + "\\Globals", "ForceEnvOptionsUpdate", 1);
+  TCompileTargetList list;
+  TCompileTarget* win32 = list.GetItems(0)->Platform() == ctpWin32 ? list.GetItems(0) : list.GetItems(1);
+  EXPECT_EQ(win32->SearchPaths(), TStringList{"C:\\FromRegistry"});
+}
+
+TEST_F(DiscoveryTest, RadStudio2007NamesItsOnlyPersonality) {
+  const std::string user = "Software\\Borland\\BDS\\5.0";
+  ide.AddBds("Borland", "5.0", "Professional");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Personalities", "Delphi.Win32", "Delphi for Win32");
+  {
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.GetItems(0)->DisplayName(), "CodeGear Delphi for Win32 2007 (Professional)");
+  }
+  ide.SetString(RegRoot::CurrentUser, user + "\\Personalities", "BCB", "C++Builder");
+  TCompileTargetList list;
+  EXPECT_EQ(list.GetItems(0)->DisplayName(), "CodeGear RAD Studio 2007 (Professional)");
+  EXPECT_TRUE(list.GetItems(0)->SupportsPersonalities({persDelphi, persBCB}, true));
+}
+
+TEST_F(DiscoveryTest, EditionFromTheCatalogAndPersonalEditions) {
+  const std::string root = ide.AddBds("Embarcadero", "20.0", "Enterprise");
+  const std::string elements = "Software\\Embarcadero\\BDS\\20.0\\CatalogRepository\\Elements";
+  ide.CreateKey(RegRoot::LocalMachine, elements + "\\Core_Common_Files_Help_Other-x");
+  ide.CreateKey(RegRoot::LocalMachine, elements + "\\Core_Common_Files_Architect-26-0");
+  ide.CreateKey(RegRoot::LocalMachine, elements + "\\Core_Common_Files_Zeta-26");
+  {
+    TCompileTargetList list;
+    EXPECT_EQ(list.GetItems(0)->Edition(), "Architect");
+  }
+  ASSERT_TRUE(platform::RemoveFile(root + "\\bin\\dcldb260.bpl"));
+  TCompileTargetList list;
+  EXPECT_TRUE(list.GetItems(0)->IsPersonal());
+  EXPECT_EQ(list.GetItems(0)->Edition(), "Personal");
+}
+
+TEST_F(DiscoveryTest, PackageListsAndPersonalitySupport) {
+  const std::string user = "Software\\Embarcadero\\BDS\\9.0";
+  ide.AddBds("Embarcadero", "9.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Personalities", "BCB", "C++Builder");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Known IDE Packages", "$(BDS)\\bin\\dcldb160.bpl", "Database");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Known Packages", "$(BDS)\\bin\\dclIndyCore160.bpl", "");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Disabled Packages", "$(BDS)\\bin\\dclbde160.bpl", "BDE");
+  TCompileTargetList list;
+  ASSERT_EQ(list.Count(), 2);
+  for (int i = 0; i < 2; ++i) {
+    TCompileTarget* t = list.GetItems(i);
+    EXPECT_EQ(t->FindPackage("DCLDB160.bpl"), t->KnownIDEPackages().GetItems(0));
+    EXPECT_EQ(t->FindPackageEx("dclindy"), t->KnownPackages().GetItems(0));
+    EXPECT_EQ(t->KnownPackages().GetItems(0)->Description(), "dclIndyCore160");
+    EXPECT_EQ(t->FindPackage("dclbde160.bpl"), nullptr);
+    EXPECT_EQ(t->DisabledPackages().Count(), 1);
+    // C++Builder XE2 has no 64-bit compiler.
+    EXPECT_EQ(t->SupportsPersonalities({persBCB}), t->Platform() == ctpWin32);
+    EXPECT_EQ(t->TargetType(), "D");
+    EXPECT_EQ(t->HasBDE(), t->Platform() == ctpWin32);
+  }
+}
+
+TEST_F(DiscoveryTest, ErrorsNameWhatIsWrongAndWhere) {
+  struct Case {
+    const char* what;
+    std::function<void()> damage;
+    const char* message;
+  };
+  const std::string user = "Software\\Embarcadero\\BDS\\23.0";
+  const Case cases[] = {
+      {"a non-string environment variable",
+       [&] { ide.SetDWord(RegRoot::CurrentUser, user + "\\Environment Variables", "BDSLIB", 7); },
+       "Invalid data type for 'BDSLIB' in HKEY_CURRENT_USER\\SOFTWARE\\Embarcadero\\BDS\\23.0\\Environment Variables"},
+      {"a version key that is no number",
+       [&] { ide.CreateKey(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\2x.0"); },
+       "The version key '2x.0' under HKEY_LOCAL_MACHINE\\SOFTWARE\\Embarcadero\\BDS is not a number"},
+      {"no rsvars.bat", [&] { platform::RemoveFile(ide.Dir() + "\\Embarcadero\\23.0\\bin\\rsvars.bat"); },
+       "rsvars.bat"},
+      {"a broken EnvOptions.proj",
+       [&] {
+         ide.WriteText(platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) +
+                           "\\Embarcadero\\BDS\\23.0\\EnvOptions.proj",
+                       "<Project><PropertyGroup>");
+       },
+       "EnvOptions.proj"},
+  };
+  for (const auto& c : cases) {
+    ide.Reset();  // start from a clean registry each time
+    ide.AddBds("Embarcadero", "23.0", "Enterprise");
+    c.damage();
+    try {
+      TCompileTargetList list;
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.what << ": " << e.what();
+    }
+  }
+}
+
+TEST_F(DiscoveryTest, ProjectsFolderThatRefersToItselfEnds) {
+  const std::string user = "Software\\Embarcadero\\BDS\\23.0";
+  ide.AddBds("Embarcadero", "23.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, user + "\\Environment Variables", "BDSPROJECTSDIR", "$(BDSPROJECTSDIR)\\More");
+  TCompileTargetList list;
+  const std::string documents = platform::KnownFolderPath(platform::KnownFolder::Documents);
+  EXPECT_EQ(list.GetItems(0)->BDSProjectsDir(), documents + "\\RAD Studio\\Projects\\More");
+  EXPECT_EQ(list.GetItems(0)->CommonProjectsDir(), ide.Dir() + "\\Public\\RAD Studio\\23.0");
+}

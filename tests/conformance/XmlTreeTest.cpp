@@ -1,0 +1,102 @@
+// The XML element tree used for EnvOptions.proj.
+#include "xml/XmlTree.h"
+
+#include <gtest/gtest.h>
+
+#include "SysUtils.h"
+#include "TestMachine.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+std::string LoadError(const std::string& text) {
+  try {
+    xml::TXmlDocument document;
+    document.LoadFromText(text, "C:\\test.proj");
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(XmlTreeTest, FindsChildrenWithoutRegardToCaseAndCreatesThemAtTheEnd) {
+  xml::TXmlDocument document;
+  document.LoadFromText(
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- made by the IDE -->\n"
+      "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">"
+      "<PropertyGroup Condition=\"'$(Platform)'=='Win32'\"><DelphiLibraryPath>a;b</DelphiLibraryPath></PropertyGroup>"
+      "</Project>",
+      "EnvOptions.proj");
+  xml::TXmlElement group = document.Root().FindChild("propertygroup");
+  ASSERT_TRUE(group);
+  EXPECT_EQ(group.Attribute("condition"), "'$(Platform)'=='Win32'");
+  EXPECT_EQ(group.FindChild("DELPHILIBRARYPATH").Text(), "a;b");
+  EXPECT_FALSE(group.FindChild("DelphiBrowsingPath"));
+  group.FindChild("DelphiBrowsingPath", true).SetText("c & <d>");
+  group.FindChild("delphilibrarypath").SetText("");
+  EXPECT_EQ(document.SaveToText(),
+            "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n"
+            "  <PropertyGroup Condition=\"'$(Platform)'=='Win32'\">\n"
+            "    <DelphiLibraryPath></DelphiLibraryPath>\n"
+            "    <DelphiBrowsingPath>c &amp; &lt;d&gt;</DelphiBrowsingPath>\n"
+            "  </PropertyGroup>\n"
+            "</Project>\n");
+}
+
+TEST(XmlTreeTest, ReadsEveryEncodingAndRefusesBadInputClearly) {
+  // UTF-16 with a byte-order mark.
+  const std::string text = "<Project><A>caf\xC3\xA9</A></Project>";
+  std::u16string wide = u"\uFEFF<Project><A>caf\u00E9</A></Project>";
+  std::string utf16(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+  xml::TXmlDocument document;
+  document.LoadFromText(utf16, "utf16.proj");
+  EXPECT_EQ(document.Root().FindChild("a").Text(), "caf\xC3\xA9");
+
+  // Entities declared in a DOCTYPE are never expanded.
+  std::string bomb = "<!DOCTYPE lolz [<!ENTITY lol \"lol\">";
+  for (int i = 1; i < 10; ++i) {
+    std::string reference = "&lol";
+    if (i > 1) reference += std::to_string(i - 1);
+    reference += ';';
+    bomb += "<!ENTITY lol";
+    bomb += std::to_string(i);
+    bomb += " \"";
+    for (int k = 0; k < 10; ++k) bomb += reference;
+    bomb += "\">";
+  }
+  bomb += "]><Project><A>&lol9;</A></Project>";
+  xml::TXmlDocument bombDocument;
+  bombDocument.LoadFromText(bomb, "bomb.proj");
+  EXPECT_LT(bombDocument.Root().FindChild("A").Text().size(), 100u);
+
+  // 50 MB of whitespace around a small document.
+  const std::string blanks(25 * 1024 * 1024, ' ');
+  xml::TXmlDocument big;
+  big.LoadFromText(blanks + "<Project><A>x</A></Project>" + blanks, "big.proj");
+  EXPECT_EQ(big.Root().FindChild("A").Text(), "x");
+
+  EXPECT_NE(LoadError("<Project><PropertyGroup>").find("C:\\test.proj"), std::string::npos);
+  EXPECT_NE(LoadError("").find("C:\\test.proj"), std::string::npos);
+  EXPECT_NE(LoadError("just text").find("C:\\test.proj"), std::string::npos);
+  EXPECT_EQ(LoadError(text), "");
+}
+
+TEST(XmlTreeTest, FilesAreReplacedWholeAndMissingFilesAreNamed) {
+  TestMachine machine;
+  const std::string path = machine.Dir() + "\\EnvOptions.proj";
+  WriteFile(path, "\xEF\xBB\xBF<Project><PropertyGroup/></Project>");
+  xml::TXmlDocument document;
+  document.LoadFromFile(path);
+  document.Root().FindChild("PropertyGroup").FindChild("X", true).SetText("1");
+  document.SaveToFile(path);
+  EXPECT_EQ(platform::ReadFileBytes(path),
+            "<Project>\n  <PropertyGroup>\n    <X>1</X>\n  </PropertyGroup>\n</Project>\n");
+  try {
+    document.LoadFromFile(machine.Dir() + "\\missing.proj");
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("missing.proj"), std::string::npos) << e.what();
+  }
+}

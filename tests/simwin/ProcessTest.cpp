@@ -1,0 +1,126 @@
+// Child processes on the simulated machine: what only simwin can show (its
+// code pages, its timing, signals) and how it passes its state to a child.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "CapExec.h"
+#include "SysUtils.h"
+#include "TestMachine.h"
+#include "TestTools.h"
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/System.h"
+#include "platform/simwin/CommandLine.h"
+#include "platform/simwin/Machine.h"
+
+namespace {
+
+struct Captured {
+  int32_t exitCode = 0;
+  std::vector<std::string> lines;
+  int passes = 0;
+};
+
+}  // namespace
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InstallProgram(TESTCHILD_PATH, child); }
+
+  Captured Capture(const std::string& parameters, bool ctrlC = false, int abortAfter = 0) {
+    Captured run;
+    run.exitCode = CaptureExecute(
+        "\"" + child + "\"", parameters, dir,
+        [&](const std::string& text, bool& abort) {
+          run.lines.push_back(text);
+          if (abortAfter > 0 && static_cast<int>(run.lines.size()) >= abortAfter) abort = true;
+        },
+        [&](void*) { ++run.passes; }, ctrlC);
+    return run;
+  }
+
+  TestMachine machine;
+  std::string dir = machine.Dir();
+  std::string child = dir + "\\testchild.exe";
+};
+
+TEST_F(ProcessTest, LinesGoFromOemToAnsiButTheLastFragmentIsTakenAsAnsi) {
+  // OEM 850 0xFC is the superscript three; ANSI 1252 0xFC is u with umlaut.
+  const Captured run = Capture("out:\\xFC\\n\\xFC");
+  EXPECT_EQ(run.lines, (std::vector<std::string>{"\u00B3", "\u00FC"}));
+
+  auto settings = simwin::Machine::Current().Settings();
+  settings.oemCodePage = 437;  // 0xFC is the superscript n there, which 1252 lacks
+  simwin::Machine::Current().UpdateSettings(settings);
+  EXPECT_EQ(Capture("out:\\xFC\\n").lines, std::vector<std::string>{"?"});
+}
+
+TEST_F(ProcessTest, ChildThatEndsAtOnceGetsNoPollingPass) {
+  const Captured run = Capture("out:a\\nb");
+  EXPECT_EQ(run.lines, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(run.passes, 0);
+}
+
+TEST_F(ProcessTest, CtrlCOnAbort) {
+  // A child that dies of the Ctrl-C ends well before the grace time...
+  auto begin = std::chrono::steady_clock::now();
+  Captured run = Capture("forever", true, 2);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(450));
+  // ...one that ignores it is terminated after 500 ms.
+  begin = std::chrono::steady_clock::now();
+  run = Capture("ignore-ctrl-c forever", true, 2);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(500));
+}
+
+TEST_F(ProcessTest, OnlyHostExecutablesRun) {
+  WriteFile(dir + "\\windows.exe", "MZ\x90 not a host program");
+  try {
+    CaptureExecute("\"" + dir + "\\windows.exe\"", "", dir, [](const std::string&, bool&) {});
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "CreateProcess fails: error code 193 Message: %1 is not a valid Win32 application.\r\n");
+  }
+}
+
+TEST_F(ProcessTest, ChildSeesTheMachineStateOfItsParent) {
+  // The parent's in-process environment, not machine.ini's, reaches the child,
+  // values with line breaks and percent signs included.
+  platform::SetEnv("ODD", "50% a\nb");
+  platform::UnsetEnv("TEMP");
+  const Captured run = Capture("env:ODD env:TEMP cwd");
+  EXPECT_EQ(run.lines, (std::vector<std::string>{"ODD=50% a", "b", "TEMP=(unset)", dir}));
+}
+
+TEST(WindowsCommandLineTest, ArgumentRules) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> args;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"  a\tb  ", {"a", "b"}},
+      {"\"a b\" c", {"a b", "c"}},
+      {"-t\"C:\\x y\\t.bmk\" \"C:\\p\\f.bpk\"", {"-tC:\\x y\\t.bmk", "C:\\p\\f.bpk"}},
+      {"-x!\"Packages\\Delphi7\"", {"-x!Packages\\Delphi7"}},
+      {"a\\\\\"b c\"", {"a\\b c"}},
+      {"a\\\"b", {"a\"b"}},
+      {"a\\\\b", {"a\\\\b"}},
+      {"\"\"", {""}},
+      {"\"a\"\"b\"", {"a\"b"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(simwin::ParseWindowsArguments(c.line), c.args) << c.line;
+  for (const std::string arg : {"", "plain", "a b", "q\"uote", "tail\\", "sp ace\\", "x\\\"y"}) {
+    EXPECT_EQ(simwin::ParseWindowsArguments(simwin::QuoteWindowsArgument(arg)), std::vector<std::string>{arg}) << arg;
+  }
+}
+
+TEST(EnvironmentPassingTest, SerializedEnvironmentRoundTrips) {
+  const std::vector<std::pair<std::string, std::string>> env = {
+      {"PATH", "C:\\a;C:\\b"}, {"ODD", "100%25 \r\n%0A"}, {"EMPTY", ""}, {"=C:", "C:\\"}};
+  EXPECT_EQ(simwin::ParseEnvironment(simwin::SerializeEnvironment(env)), env);
+}
