@@ -51,9 +51,8 @@ void BM_Discovery(benchmark::State& state) {
     targets = list.Count();
   }
   state.counters["targets"] = targets;
-  state.counters["per_target"] =
-      benchmark::Counter(static_cast<double>(targets), benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+  state.counters["per_target"] = benchmark::Counter(
+      static_cast<double>(targets), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Discovery)->Unit(benchmark::kMillisecond);
 

@@ -86,7 +86,9 @@ TEST_F(MachineTest, ChangesByAnotherProcessAreSeen) {
   hive.replace(pos, 7, "\"a\"=\"22\"");
   WriteHost(HostRoot() + "/registry.reg.new", hive);
   fs::rename(HostRoot() + "/registry.reg.new", HostRoot() + "/registry.reg");
-  EXPECT_EQ(key.ReadString("a"), "22");
+  RegistryKey reopened;
+  ASSERT_TRUE(reopened.OpenRead(RegRoot::LocalMachine, "Software\\Shared"));
+  EXPECT_EQ(reopened.ReadString("a"), "22");
 }
 
 TEST_F(MachineTest, RegistryWritesAreAtomicAndLeaveNoTemporaryFile) {

@@ -497,6 +497,11 @@ std::optional<std::string> Machine::HostPath(const std::string& path, uint32_t& 
   std::string host = root_ + "/drive_";
   host += static_cast<char>((*full)[0] - 'A' + 'a');
   struct stat st {};
+  // Most paths name existing files in their own letter case: one look decides.
+  std::string direct = host + full->substr(2);
+  std::replace(direct.begin(), direct.end(), '\\', '/');
+  if (direct.back() == '/') direct.pop_back();
+  if (::lstat(direct.c_str(), &st) == 0) return direct;
   if (::stat(host.c_str(), &st) != 0) {
     error = kErrPathNotFound;
     return std::nullopt;
@@ -579,6 +584,14 @@ void Machine::LoadHiveIfChanged() {
     }
   }
   hiveStamp_ = stamp;
+  NoteKeysDeleted();
+}
+
+void Machine::NoteKeysDeleted() {
+  // One counter for every machine of the process, so a key opened on a
+  // machine that was since dropped never matches a new one.
+  static uint64_t counter = 0;
+  hiveGeneration_ = ++counter;
 }
 
 RegistryHive& Machine::Hive() {

@@ -102,6 +102,11 @@ class Machine {
 
   // The registry, reloaded when registry.reg changed on disk.
   RegistryHive& Hive();
+  // Changes whenever pointers into the hive may have become invalid: the hive
+  // was reloaded, or keys were deleted. Open keys keep their node while it
+  // stays the same, and look it up again otherwise.
+  uint64_t HiveGeneration() const { return hiveGeneration_; }
+  void NoteKeysDeleted();
   // Writes the registry atomically (temporary file, flush, rename).
   bool SaveHive();
 
@@ -121,6 +126,7 @@ class Machine {
   std::string root_;
   MachineSettings settings_;
   std::unique_ptr<RegistryHive> hive_;
+  uint64_t hiveGeneration_ = 0;
   struct FileStamp {
     int64_t mtimeNs = -1;
     int64_t size = -1;

@@ -62,9 +62,15 @@ struct RegistryKey::Impl {
   RegRoot root = RegRoot::CurrentUser;
   std::string path;
   bool writable = false;
+  // The key's node, valid while the hive's generation stays the same.
+  mutable simwin::RegKeyNode* node = nullptr;
+  mutable uint64_t generation = 0;
 
   simwin::RegKeyNode* Node() const {
-    simwin::RegKeyNode* node = FindNode(root, path);
+    const auto& machine = simwin::Machine::Current();
+    if (node != nullptr && generation == machine.HiveGeneration()) return node;
+    node = FindNode(root, path);
+    generation = machine.HiveGeneration();
     if (node == nullptr) SetLastErrorCode(kErrKeyDeleted);
     return node;
   }
@@ -93,7 +99,7 @@ bool RegistryKey::OpenRead(RegRoot root, const std::string& path) {
     SetLastErrorCode(simwin::kErrFileNotFound);
     return false;
   }
-  impl_ = std::make_unique<Impl>(Impl{root, key, false});
+  impl_ = std::make_unique<Impl>(Impl{root, key, false, nullptr, 0});
   return true;
 }
 
@@ -121,11 +127,12 @@ bool RegistryKey::OpenWrite(RegRoot root, const std::string& path, bool create) 
     }
     if (!machine.SaveHive()) {
       hive.DeleteKeyTree(RootNode(hive, root), key);
+      machine.NoteKeysDeleted();
       SetLastErrorCode(simwin::kErrAccessDenied);
       return false;
     }
   }
-  impl_ = std::make_unique<Impl>(Impl{root, key, true});
+  impl_ = std::make_unique<Impl>(Impl{root, key, true, nullptr, 0});
   return true;
 }
 
@@ -243,6 +250,7 @@ bool RegDeleteKeyTree(RegRoot root, const std::string& path) {
     SetLastErrorCode(simwin::kErrFileNotFound);
     return false;
   }
+  machine.NoteKeysDeleted();
   if (!machine.SaveHive()) {
     SetLastErrorCode(simwin::kErrAccessDenied);
     return false;
