@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "HostCommands.h"
 #include "TestMachine.h"
 #include "common/IdeProfiles.h"
 #include "platform/FileSystem.h"
@@ -21,30 +22,6 @@ namespace fs = std::filesystem;
 using platform::RegRoot;
 
 namespace {
-
-struct CommandResult {
-  int exitCode;
-  std::string output;
-};
-
-CommandResult RunCommand(const std::string& command) {
-  CommandResult run{-1, {}};
-  FILE* pipe = ::popen((command + " </dev/null 2>&1").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-std::string ReadHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string ReadValue(RegRoot root, const std::string& key, const std::string& name) {
   platform::RegistryKey k;

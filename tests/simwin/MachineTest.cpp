@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "HostCommands.h"
 #include "TestMachine.h"
 #include "Utils.h"
 #include "platform/FileSystem.h"
@@ -22,15 +23,6 @@ using namespace platform;
 namespace {
 
 std::string HostRoot() { return std::getenv("SIMWIN_ROOT"); }
-
-std::string ReadHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteHost(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 }  // namespace
 

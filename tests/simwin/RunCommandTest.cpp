@@ -3,31 +3,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include "HostCommands.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
-
-namespace {
-
-struct CommandResult {
-  int exitCode;
-  std::string output;
-};
-
-CommandResult RunCommand(const std::string& command) {
-  CommandResult run{-1, {}};
-  FILE* pipe = ::popen((command + " </dev/null 2>&1").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-}  // namespace
 
 TEST(RunCommandTest, ToolsAndRun) {
   char pattern[] = "/tmp/vexorin-run-XXXXXX";
