@@ -1,5 +1,7 @@
 #include "Compile/InstallData.h"
 
+#include "Compile/MetaProviders.h"
+#include "Compile/TargetOptions.h"
 #include "SysUtils.h"
 #include "Utils.h"
 #include "platform/Dialogs.h"
@@ -104,6 +106,10 @@ TInstallData::TInstallData() {
   // 11-12. A command-line parse of its own, then the IDEs.
   fCmdOptions = std::make_unique<TCmdOptions>(platform::CommandLineArguments(), TCmdOptions::HelpAction::RecordOnly);
   fTargets = std::make_unique<TCompileTargetList>();
+  // 13-14. The providers first: each IDE's options refer to them.
+  fRegisteredMetaProviders = std::make_unique<TMetadataProvidersList>(*this);
+  RegisterMetaProviders();
+  fTargetOptions = std::make_unique<TTargetOptionsList>(*fTargets, *this);
   // 15. The installation type.
   if (!fInstalled) {
     fInstallType = itNew;
@@ -116,7 +122,14 @@ TInstallData::TInstallData() {
   if (!fWithSources) fCompilationMode = cmVCL;
 }
 
-TInstallData::~TInstallData() = default;
+TInstallData::~TInstallData() {
+  // The options refer to the IDEs and the providers.
+  fTargetOptions.reset();
+  fRegisteredMetaProviders.reset();
+  fTargets.reset();
+}
+
+void TInstallData::RegisterMetaProviders() { ::RegisterMetaProviders(*fRegisteredMetaProviders); }
 
 std::string TInstallData::PackagesDir() const { return IncludeTrailingPathDelimiter(fDemoDir) + "Packages"; }
 

@@ -1,5 +1,6 @@
 // The installation-wide state: the package being installed, the saved product
-// settings, the folders, the discovered IDEs and the installation type.
+// settings, the folders, the discovered IDEs with their per-IDE options, the
+// connectivity providers and the installation type.
 #pragma once
 
 #include <memory>
@@ -10,6 +11,9 @@
 #include "Compile/Version.h"
 #include "DelphiData.h"
 
+class TMetadataProvidersList;
+class TTargetOptionsList;
+
 enum TInstallType { itNew, itUpdate, itMainternance, itUninstall };
 enum TCompilationModeType { cmVCL, cmTnt, cmTMS, cmDevExpress };
 
@@ -19,8 +23,9 @@ inline constexpr const char* kProductRegistryKey = "Software\\Orlenta Software\\
 class TInstallData {
  public:
   // Reads the package folder (the current directory) and the saved settings,
-  // discovers the IDEs and decides the installation type. Raises Exception
-  // when the package is not usable.
+  // discovers the IDEs, registers the providers, loads each IDE's options and
+  // decides the installation type. Raises Exception when the package is not
+  // usable or an IDE's saved state cannot be read.
   TInstallData();
   ~TInstallData();
   TInstallData(const TInstallData&) = delete;
@@ -37,6 +42,8 @@ class TInstallData {
   const std::string& DemoDir() const { return fDemoDir; }
   void SetDemoDir(const std::string& value) { fDemoDir = value; }
   TCompileTargetList& Targets() const { return *fTargets; }
+  TTargetOptionsList& TargetOptions() const { return *fTargetOptions; }
+  TMetadataProvidersList& MetaProviders() const { return *fRegisteredMetaProviders; }
   bool WithSources() const { return fWithSources; }
   bool AskMetaProviders() const { return fAskMetaProviders; }
   bool IncludeMarlin() const { return fIncludeMarlin; }
@@ -55,6 +62,8 @@ class TInstallData {
   std::string StartFolderSelectedFull() const;
 
   void SaveToRegistry();
+  // Creates the forty connectivity providers, in their fixed order.
+  void RegisterMetaProviders();
 
  private:
   void LoadFromRegistry();
@@ -67,6 +76,8 @@ class TInstallData {
   std::string fDemoDir;
   std::unique_ptr<TCmdOptions> fCmdOptions;
   std::unique_ptr<TCompileTargetList> fTargets;
+  std::unique_ptr<TTargetOptionsList> fTargetOptions;
+  std::unique_ptr<TMetadataProvidersList> fRegisteredMetaProviders;
   bool fWithSources = false;
   bool fAskMetaProviders = false;
   bool fIncludeMarlin = false;

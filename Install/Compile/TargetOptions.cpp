@@ -265,9 +265,8 @@ bool TTargetOptions::IsClassicCBuilder() const { return fTarget->IsBCB() && !fTa
 
 std::string TTargetOptions::BPLDir() const {
   const int version = fTarget->Version();
-  std::string dir = JoinPath(fInstallData->DemoDir(), VersionTableEntry(
-                                                          IsClassicCBuilder() ? CBuilderFolderNames : IDEFolderNames,
-                                                          version));
+  std::string dir = JoinPath(fInstallData->DemoDir(),
+                             VersionTableEntry(IsClassicCBuilder() ? CBuilderFolderNames : IDEFolderNames, version));
   if (fTarget->Platform() == ctpWin64) dir += "x64";
   return dir;
 }
@@ -313,15 +312,15 @@ bool TTargetOptions::HaveDCCCompiler() const { return platform::FileExists(fTarg
 
 std::string TTargetOptions::HaveDCCCompilerLink() const { return web::kCommandLineCompilerDownload; }
 
-TTargetOptionsList::TTargetOptionsList(TCompileTargetList& Targets, TInstallData& AInstallData) {
+TTargetOptionsList::TTargetOptionsList(TCompileTargetList& Targets, TInstallData& AInstallData)
+    : fInstallData(&AInstallData) {
   for (int i = 0; i < Targets.Count(); ++i) {
     fItems.push_back(std::make_unique<TTargetOptions>(*Targets.GetItems(i), AInstallData));
   }
 }
 
 bool TTargetOptionsList::HaveChanges() const {
-  if (fItems.empty()) return false;
-  if (fItems.front()->InstallData().InstallType() == itUpdate) return true;
+  if (fInstallData->InstallType() == itUpdate) return true;
   return std::any_of(fItems.begin(), fItems.end(), [](const auto& item) { return item->Action() != atDoNothing; });
 }
 

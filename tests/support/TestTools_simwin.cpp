@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "TestTools.h"
 #include "platform/simwin/Machine.h"
 
@@ -14,3 +16,20 @@ void InstallProgram(const std::string& builtPath, const std::string& windowsPath
 }
 
 std::string BuildPathAsWindowsPath(const std::string& builtPath) { return builtPath; }
+
+struct RunningProcess::Impl {
+  std::vector<std::vector<std::string>> before;
+};
+
+RunningProcess::RunningProcess(const std::string& windowsPath) : impl_(std::make_unique<Impl>()) {
+  auto settings = simwin::Machine::Current().Settings();
+  impl_->before = settings.processes;
+  settings.processes.push_back({windowsPath});
+  simwin::Machine::Current().UpdateSettings(settings);
+}
+
+RunningProcess::~RunningProcess() {
+  auto settings = simwin::Machine::Current().Settings();
+  settings.processes = impl_->before;
+  simwin::Machine::Current().UpdateSettings(settings);
+}

@@ -2,6 +2,7 @@
 
 #include "TestTools.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 
 std::string BuildPathAsWindowsPath(const std::string& builtPath) {
   if (builtPath.empty() || builtPath[0] != '/') return builtPath;
@@ -16,4 +17,23 @@ void InstallProgram(const std::string& builtPath, const std::string& windowsPath
   const std::string from = BuildPathAsWindowsPath(builtPath);
   ASSERT_TRUE(platform::CopyFileTo(from, windowsPath, false))
       << from << " -> " << windowsPath << " error " << platform::LastErrorCode();
+}
+
+struct RunningProcess::Impl {
+  platform::ChildProcess child;
+};
+
+RunningProcess::RunningProcess(const std::string& windowsPath) : impl_(std::make_unique<Impl>()) {
+  InstallProgram(TESTCHILD_PATH, windowsPath);
+  EXPECT_TRUE(impl_->child.CreatePipes());
+  EXPECT_TRUE(impl_->child.Create("\"" + windowsPath + "\" out:ready sleep:60000", ""))
+      << windowsPath << " error " << platform::LastErrorCode();
+  impl_->child.Resume();
+  // Output means the program runs, with its modules loaded.
+  EXPECT_EQ(impl_->child.WaitForExitOrOutput(10000), platform::WaitResult::Output);
+}
+
+RunningProcess::~RunningProcess() {
+  impl_->child.Terminate(1);
+  impl_->child.Wait(10000);
 }
