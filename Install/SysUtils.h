@@ -8,6 +8,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/FileSystem.h"
+#include "platform/System.h"
+
 class Exception : public std::runtime_error {
  public:
   explicit Exception(const std::string& message) : std::runtime_error(message) {}
@@ -22,6 +25,18 @@ class EOSError : public Exception {
  private:
   uint32_t FErrorCode;
 };
+
+// Raises EOSError for a system error code with the run-time's message
+// "System Error.  Code: N.\r\n" followed by the system's text for the code.
+[[noreturn]] inline void RaiseOSError(uint32_t code) {
+  std::string message = "System Error.  Code: ";
+  message += std::to_string(code);
+  message += ".\r\n";
+  message += platform::SystemErrorText(code);
+  throw EOSError(message, code);
+}
+// The same for the code the last failing platform call left.
+[[noreturn]] inline void RaiseLastOSError() { RaiseOSError(platform::LastErrorCode()); }
 
 // A point in local wall-clock time is kept as a system-clock reading and
 // turned into local time where it is shown.

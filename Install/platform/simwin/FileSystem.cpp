@@ -237,6 +237,9 @@ bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExist
   std::ostringstream data;
   data << in.rdbuf();
   if (!simwin::WriteHostFileAtomic(dst->host, data.str())) return Fail(ErrnoToWindows(errno));
+  // A copied program stays runnable, as on Windows.
+  std::error_code ec;
+  fs::permissions(dst->host, fs::status(src->host).permissions(), ec);
   return true;
 }
 

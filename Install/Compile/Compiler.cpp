@@ -1,0 +1,25 @@
+// The engine object, its logger, the package naming and the tool runner.
+#include "Compile/Compiler.h"
+
+#include "CapExec.h"
+
+TCompiler::TCompiler() : FLogger(std::make_unique<TLogToList>()) {}
+
+std::string TCompiler::GetPackageName(const TCompileTarget& ATarget, const std::string& APackageName) {
+  const std::string version = std::to_string(ATarget.Version());
+  if (ATarget.IsBCB() && !ATarget.IsBDS()) return APackageName + "C" + version + ".bpk";
+  if (ATarget.IsDelphi() || ATarget.IsBDS()) return APackageName + "D" + version + ".dpk";
+  return APackageName + version + ".dpk";
+}
+
+int TCompiler::RunTool(const std::string& ACommand, const std::string& AParameters, const std::string& ACurrentDir) {
+  return CaptureExecute(ACommand, AParameters, ACurrentDir,
+                        [this](const std::string& Text, bool& Abort) { LogToolOutput(Text, Abort); });
+}
+
+void TCompiler::LogToolOutput(const std::string& Text, bool& /*Abort*/) { FLogger->Debug(Text); }
+
+void TCompiler::CollectToolOutput(const std::string& Text, bool& /*Abort*/) {
+  FLogger->Debug(Text);
+  if (fStrings != nullptr) fStrings->push_back(Text);
+}

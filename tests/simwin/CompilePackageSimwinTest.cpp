@@ -1,0 +1,257 @@
+// What the engine asked of the IDE's tools, read back from the machine's
+// tools.log: the configuration file each compiler read, line for line, the
+// command lines of bpr2mak, make and tlib; and the system folder refusing.
+#include <gtest/gtest.h>
+
+#include "Compile/Compiler.h"
+#include "Compile/InstallData.h"
+#include "Compile/TargetOptions.h"
+#include "EngineMachine.h"
+#include "HostCommands.h"
+#include "SysUtils.h"
+#include "TestMachine.h"
+#include "platform/FileSystem.h"
+#include "platform/System.h"
+#include "platform/simwin/Machine.h"
+
+namespace {
+
+// One record of tools.log.
+struct ToolRecord {
+  std::string tool;
+  std::string commandLine;
+  std::string workingFolder;
+  std::string configFile;
+  std::vector<std::string> config;
+};
+
+std::vector<ToolRecord> ToolRecords() {
+  const std::string text = ReadHost(simwin::Machine::Current().Root() + "/tools.log");
+  std::vector<ToolRecord> records(1);
+  size_t begin = 0;
+  for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
+    const std::string line = text.substr(begin, end - begin);
+    ToolRecord& r = records.back();
+    auto field = [&](const char* name, std::string& into) {
+      const std::string prefix = std::string(name) + ": ";
+      if (line.rfind(prefix, 0) != 0) return false;
+      into = line.substr(prefix.size());
+      return true;
+    };
+    std::string value;
+    if (line.empty()) {
+      records.emplace_back();
+    } else if (!field("tool", r.tool) && !field("command-line", r.commandLine) &&
+               !field("working-folder", r.workingFolder) && !field("config-file", r.configFile) &&
+               field("config", value)) {
+      r.config.push_back(value);
+    }
+  }
+  records.pop_back();
+  return records;
+}
+
+// The configuration lines the engine prescribes, from the folders they name.
+std::vector<std::string> ExpectedConfig(bool jl, const std::string& out, const std::string& obj,
+                                        const std::string& search, const std::string& idePackages,
+                                        const std::string& dplOutput, bool bds) {
+  std::vector<std::string> lines{"-Q -B -H+ -W+"};
+  if (jl) lines.emplace_back("-JL");
+  lines.emplace_back(" -DPROFESSIONAL");
+  for (const std::string& value : {out + ";" + obj, search, idePackages, dplOutput}) {
+    for (const char* option : {"-U", "-I", "-R", "-O"}) lines.push_back(option + ("\"" + value + "\""));
+  }
+  for (const auto& [option, value] : std::vector<std::pair<const char*, std::string>>{{"-LE", out},
+                                                                                      {"-LN", out},
+                                                                                      {"-N0", out},
+                                                                                      {"-N1", out},
+                                                                                      {"-NH", out},
+                                                                                      {"-N2", obj},
+                                                                                      {"-NO", obj},
+                                                                                      {"-NB", out}}) {
+    lines.push_back(option + ("\"" + value + "\""));
+  }
+  if (bds) {
+    lines.emplace_back(
+        "-NSSystem;System.Win;Data;Data.Win;Datasnap;Datasnap.Win;Web;Web.Win;Soap;Soap.Win;Vcl;Vcl.Imaging;"
+        "Vcl.Shell;Winapi;Bde;Xml;Xml.Win;IBX;Vcl.Samples");
+  }
+  return lines;
+}
+
+std::string NoSlash(const std::string& dir) { return dir.substr(0, dir.size() - 1); }
+
+}  // namespace
+
+class CompilePackageSimwinTest : public ::testing::Test {
+ protected:
+  void Build(const char* ide, const std::string& base = "vxVexorin") {
+    machine.compiler.CompilePackage(machine.Options(ide), base, true, false);
+  }
+
+  EngineMachine machine;
+};
+
+TEST_F(CompilePackageSimwinTest, EachCompilerReadsTheConfigurationItsIdeNeeds) {
+  const std::string d7 = NoSlash(machine.Install("delphi7").rootDir);
+  const std::string rs12 = NoSlash(machine.Install("bds23").rootDir);
+  ideprofiles::IdeOptions delphiOnly;
+  delphiOnly.personalities = {"Delphi.Win32"};
+  const std::string rs11 = NoSlash(machine.Install("bds22", delphiOnly).rootDir);
+  machine.Load();
+  const std::string common = "C:\\Users\\Public\\Documents\\Embarcadero\\Studio\\";
+  const std::string demo = machine.demoDir;
+
+  // RAD Studio 12 Win32 with a search path of its own; Win64 with none, its
+  // compiled packages where the IDE's own packages go.
+  TTargetOptions& win32 = machine.Options("Embarcadero RAD Studio 12 Win32");
+  win32.Target().SearchPaths() = {"$(BDS)\\lib\\win32\\release", "$(BDSCOMMONDIR)\\Dcp"};
+  TTargetOptions& win64 = machine.Options("Embarcadero RAD Studio 12 Win64");
+  win64.Target().SearchPaths().clear();
+  for (const char* dcp : {"rtl.dcp", "vcl.dcp"}) WriteFile(win64.Target().DcpDir() + "\\" + dcp, "compiled");
+  machine.WritePackage(machine.Options("Delphi 7"), "vxVexorin");
+  machine.WritePackage(win32, "vxVexorin");
+  machine.WritePackage(win64, "vxVexorin");
+  TTargetOptions& delphiOnlyIde = machine.Options("Embarcadero RAD Studio 11");
+  delphiOnlyIde.Target().SearchPaths() = {"$(BDS)\\lib\\win32\\release"};
+  machine.WritePackage(delphiOnlyIde, "vxVexorin");
+
+  struct Case {
+    const char* ide;
+    std::string config;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"Delphi 7", demo + "\\Packages\\Delphi7\\dcc32.cfg",
+       ExpectedConfig(false, demo + "\\Delphi7", demo + "\\Delphi7",
+                      d7 + "\\Lib;" + d7 + "\\Bin;" + d7 + "\\Imports;" + d7 + "\\Projects\\Bpl;" + d7 + "\\Rave5\\Lib",
+                      d7 + "\\Projects\\Bpl;" + d7 + "\\Projects\\Bpl", d7 + "\\Projects\\Bpl", false)},
+      {"Embarcadero RAD Studio 12 Win32", demo + "\\Packages\\RadStudio12\\dcc32.cfg",
+       ExpectedConfig(true, demo + "\\RadStudio12", demo + "\\RadStudio12",
+                      rs12 + "\\lib\\win32\\release;" + common + "23.0\\Dcp",
+                      common + "23.0\\Bpl;" + common + "23.0\\Dcp", "", true)},
+      {"Embarcadero RAD Studio 12 Win64", demo + "\\Packages\\RadStudio12\\dcc64.cfg",
+       ExpectedConfig(true, demo + "\\RadStudio12x64", demo + "\\RadStudio12x64", "",
+                      common + "23.0\\Bpl\\Win64;" + common + "23.0\\Dcp\\Win64", "", true)},
+      {"Embarcadero RAD Studio 11 Win32", demo + "\\Packages\\RadStudio11\\dcc32.cfg",
+       ExpectedConfig(false, demo + "\\RadStudio11", demo + "\\RadStudio11", rs11 + "\\lib\\win32\\release",
+                      common + "22.0\\Bpl;" + common + "22.0\\Dcp", "", true)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ide);
+    ASSERT_NO_THROW(Build(c.ide));
+  }
+  // The compilers in order: each read the file the engine wrote, and nothing else.
+  std::vector<ToolRecord> compilers;
+  for (const auto& record : ToolRecords()) {
+    if (record.tool == "dcc32" || record.tool == "dcc64") compilers.push_back(record);
+  }
+  ASSERT_EQ(compilers.size(), std::size(cases));
+  for (size_t i = 0; i < compilers.size(); ++i) {
+    SCOPED_TRACE(cases[i].ide);
+    EXPECT_EQ(compilers[i].configFile, cases[i].config);
+    EXPECT_EQ(compilers[i].config, cases[i].lines);
+    EXPECT_EQ(compilers[i].workingFolder, cases[i].config.substr(0, cases[i].config.rfind('\\')));
+  }
+}
+
+TEST_F(CompilePackageSimwinTest, OldCBuilderAndTheLibraryManagerGetTheirCommandLines) {
+  const std::string bcb6 = NoSlash(machine.Install("bcb6").rootDir);
+  const std::string rs12 = NoSlash(machine.Install("bds23").rootDir);
+  machine.Load();
+  TTargetOptions& cbuilder = machine.Options("C++Builder 6");
+  TTargetOptions& studio = machine.Options("Embarcadero RAD Studio 12 Win32");
+  machine.WritePackage(cbuilder, "vxVexorin");
+  machine.WritePackage(studio, "vxVexorin");
+  machine.WritePackage(studio, "vxEmpty", {});  // a library without modules
+  ASSERT_NO_THROW(Build("C++Builder 6"));
+  ASSERT_NO_THROW(Build("Embarcadero RAD Studio 12 Win32"));
+  ASSERT_NO_THROW(Build("Embarcadero RAD Studio 12 Win32", "vxEmpty"));
+
+  const std::string packages = machine.demoDir + "\\Packages\\CBuilder6";
+  const std::string out = machine.demoDir + "\\RadStudio12";
+  const std::string tlib = "\"" + rs12 + "\\Bin\\tlib.exe\" ";
+  struct Expected {
+    const char* tool;
+    std::string commandLine;
+    std::string workingFolder;
+  };
+  const Expected expected[] = {
+      {"bpr2mak",
+       "\"" + bcb6 + "\\Bin\\bpr2mak.exe\"  -t\"" + machine.installDir + "\\CBuilder6.bmk\" \"" + packages +
+           "\\vxVexorinC6.bpk\"",
+       packages},
+      {"make", "\"" + bcb6 + "\\Bin\\make.exe\" -f\"" + packages + "\\vxVexorinC6.mak\" ", packages},
+      {"dcc32", "\"" + rs12 + "\\Bin\\dcc32.exe\" \"vxVexorinD29.dpk\"", studio.PackagesDir()},
+      {"tlib", tlib + "vxVexorinD29.lib /L", out},
+      {"tlib", tlib + "vxVexorinD29.lib /e vxCore vxQuery", out},
+      {"dcc32", "\"" + rs12 + "\\Bin\\dcc32.exe\" \"vxEmptyD29.dpk\"", studio.PackagesDir()},
+      {"tlib", tlib + "vxEmptyD29.lib /L", out},
+      {"tlib", tlib + "vxEmptyD29.lib /e", out},
+  };
+  const auto records = ToolRecords();
+  ASSERT_EQ(records.size(), std::size(expected));
+  for (size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[i].tool, expected[i].tool) << i;
+    EXPECT_EQ(records[i].commandLine, expected[i].commandLine) << i;
+    EXPECT_EQ(records[i].workingFolder, expected[i].workingFolder) << i;
+  }
+  for (const char* obj : {"vxCore.obj", "vxQuery.obj"}) EXPECT_TRUE(platform::FileExists(out + "\\" + obj)) << obj;
+}
+
+TEST_F(CompilePackageSimwinTest, ASystemFolderThatRefusesRaisesTheSystemError) {
+  machine.Install("delphi7");
+  machine.Load();
+  machine.WritePackage(machine.Options("Delphi 7"), "vxVexorin");
+  const std::string copy = platform::SystemDirectory() + "\\vxVexorinD7.bpl";
+  struct Case {
+    const char* name;
+    simwin::FaultKind fault;
+    bool present;  // an older copy is there
+    std::string errorLine;
+  };
+  const Case cases[] = {
+      {"old copy cannot be deleted", simwin::FaultKind::FileDelete, true, "  ERROR: cannot delete file: " + copy},
+      {"copy cannot be written", simwin::FaultKind::FileCreate, false, "  ERROR: cannot installing into SystemDir"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    simwin::Machine::Current().ClearFaults();
+    if (c.present) {
+      WriteFile(copy, "older");
+    } else if (platform::FileExists(copy)) {
+      ASSERT_TRUE(platform::RemoveFile(copy));
+    }
+    simwin::Machine::Current().AddFault(c.fault, copy);
+    const size_t logStart = machine.compiler.Logger().Messages().size();
+    try {
+      Build("Delphi 7");
+      ADD_FAILURE() << "no error";
+    } catch (const EOSError& e) {
+      EXPECT_EQ(e.ErrorCode(), 5u);
+      EXPECT_EQ(e.Message(), "System Error.  Code: 5.\r\n" + platform::SystemErrorText(5));
+    }
+    const auto& messages = machine.compiler.Logger().Messages();
+    ASSERT_GT(messages.size(), logStart);
+    EXPECT_EQ(messages.back().Message, c.errorLine);
+    EXPECT_EQ(messages.back().Severity, lsError);
+    EXPECT_FALSE(platform::FileExists(machine.demoDir + "\\Packages\\Delphi7\\dcc32.cfg"));
+  }
+  simwin::Machine::Current().ClearFaults();
+}
+
+TEST_F(CompilePackageSimwinTest, AConfigurationThatCannotBeWrittenStopsTheBuild) {
+  machine.Install("delphi7");
+  machine.Load();
+  machine.WritePackage(machine.Options("Delphi 7"), "vxVexorin");
+  const std::string config = machine.demoDir + "\\Packages\\Delphi7\\dcc32.cfg";
+  simwin::Machine::Current().AddFault(simwin::FaultKind::FileCreate, config);
+  try {
+    Build("Delphi 7");
+    ADD_FAILURE() << "no error";
+  } catch (const EOSError& e) {
+    EXPECT_EQ(e.ErrorCode(), 5u);
+  }
+  simwin::Machine::Current().ClearFaults();
+  EXPECT_TRUE(ToolRecords().empty());  // the compiler did not run
+}
