@@ -1,13 +1,15 @@
 // The installation engine of one run: builds the suite's packages with each
 // IDE's own tools, registers them in the IDE, creates the Start-menu group and
-// the Windows uninstall entry. Every step reports through the engine's logger.
-// The methods are defined across one file per concern: Compiler.cpp (the
-// object and its tool runner), CompilePackage.cpp, RegisterPackage.cpp and
-// Shortcuts.cpp.
+// the Windows uninstall entry, unpacks the suite and takes it out again. Every
+// step reports through the engine's logger. The methods are defined across one
+// file per concern: Compiler.cpp (the object and its tool runner),
+// CompilePackage.cpp, RegisterPackage.cpp, Shortcuts.cpp, Archive.cpp,
+// Uninstall.cpp, CompilationMode.cpp and EngineRun.cpp.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DelphiData.h"
@@ -18,6 +20,9 @@ class TTargetOptions;
 // The suite's entry in the Windows list of installed programs, below HKEY_LOCAL_MACHINE.
 inline constexpr const char* kUninstallRegistryKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VxVexorinVCL";
+
+// Pairs of a text to find and its replacement, applied in order.
+using TReplacements = std::vector<std::pair<std::string, std::string>>;
 
 class TCompiler {
  public:
@@ -60,6 +65,41 @@ class TCompiler {
   // Moves the Start-menu group to the Recycle Bin if it is there.
   void DeleteStartMenu();
 
+  // The run frame of a new installation or an update: the log header, the
+  // archive, the shortcuts, the uninstall entry and the maintenance copy;
+  // records the product as installed. Raises Exception when extraction fails.
+  void Extract(bool AForceExtract);
+  // Prepares the sources for the compilation mode, then installs into or
+  // takes out of every IDE by its action, from the last to the first. An
+  // error in one IDE is logged and the next IDE follows.
+  void Compile();
+  // Installs the suite into one IDE: the earlier installation out, the
+  // packages built and registered, the state recorded, the providers.
+  void CompileTarget(TTargetOptions& TargetOptions);
+
+  // Unpacks data.arc with 7z.exe from the program's folder into the demo
+  // folder: everything but the demos (without the folders of IDE versions
+  // not on the machine unless AForceExtract), then the demos. Raises
+  // Exception when the archive is missing or the archiver fails.
+  void ExtractArchive(bool AForceExtract);
+  // The maintenance copy: the setup program, the archiver and the package's
+  // descriptor files into the installation folder's Uninstall folder.
+  void CopyToUninstallFolder();
+
+  // Takes the suite out of every IDE it is recorded as installed in.
+  void Uninstall();
+  // Takes the suite out of one IDE: providers, packages, headers, paths, state.
+  void UninstallTarget(TTargetOptions& TargetOptions);
+  // Takes one package (a base name such as "vxVexorinDsgn") out of the IDE's
+  // package lists, the PATH and package search folders, and its output folders.
+  void UninstallPackage(TTargetOptions& TargetOptions, const std::string& PackageName);
+  // Removes the headers that an installation copied into the IDE's header folder.
+  void DeleteIDEHeaders(TTargetOptions& TargetOptions);
+  // Removes the suite's files, demos, Start-menu group, uninstall entry and
+  // product key. A drive root or a system or user folder is never moved to the
+  // Recycle Bin whole, whatever the installation folder is.
+  void Remove();
+
  private:
   // Runs a tool in ACurrentDir with every output line logged; returns its exit code.
   int RunTool(const std::string& ACommand, const std::string& AParameters, const std::string& ACurrentDir);
@@ -75,6 +115,46 @@ class TCompiler {
   // a library that cannot be listed is left as it is.
   void ExtractObjFiles(TTargetOptions& TargetOptions, const std::string& LibFile);
   int FindPathInList(const TStringList& AList, const std::string& AListName, const std::string& ACandidate);
+
+  // Form and resource files: out of the output folder, and from the sources into it.
+  void DeleteFormFiles(TTargetOptions& TargetOptions);
+  void CopyFormFiles(TTargetOptions& TargetOptions);
+  // The built headers into the IDE's header folder.
+  void CopyHeadersToIDE(TTargetOptions& TargetOptions);
+  // Every file of a forms folder and its sub-folders copied into the sources.
+  void CopySourceForms(const std::string& AFormsDir);
+
+  // The sources for the compilation mode; for DevExpress the include file
+  // and package files are adjusted first.
+  void PrepareCompilationMode();
+  int DetectTreeListVersion();
+  void ConfigureTreeList(int AVersion);
+  bool DetectSkins();
+  void ConfigureSkins(bool ASkins);
+  // The package's .dpk (or .bpk) file and the same name with ".bpk".
+  void ProcessPackageFiles(TTargetOptions& TargetOptions, const std::string& APackageName,
+                           const TReplacements& AReplacements);
+  // Every pair replaced throughout the text file, ignoring case; written back
+  // in its encoding with CR LF line ends. A missing file is left alone.
+  void ReplaceInFile(const std::string& AFileName, const TReplacements& AReplacements);
+  // One extraction phase: the target folder, the archiver run in it, its exit code.
+  void RunArchiver(const std::string& ACommand, const std::string& AParameters, const std::string& ATarget,
+                   const std::string& ASetupDir);
+
+  void RemoveLibraryPath(TTargetOptions& TargetOptions);
+  void RemoveSourcePath(TTargetOptions& TargetOptions);
+  // Removes every entry equal to the folder, with or without a trailing
+  // backslash, as given or in its macro form.
+  void RemovePathFromList(const TCompileTarget& ATarget, TStringList& AList, const std::string& AListName,
+                          const std::string& APath);
+  void DeletePathFromList(TStringList& AList, const std::string& AListName, const std::string& ACandidate);
+  // Moves the package file found in the folder to the Recycle Bin.
+  void RemovePackageFromFolder(const std::string& AFolder, const std::string& AFile);
+  void DeleteInstallSubfolder(const std::string& AName);
+  void DeleteInstallFile(const std::string& AName);
+  // False, with an error line saying why, for a folder that must never be
+  // moved to the Recycle Bin whole.
+  bool MayRecycleFolder(const std::string& APath);
 
   bool FAborted = false;
   std::unique_ptr<TLogToList> FLogger;

@@ -11,8 +11,10 @@
 
 #include "DelphiData.h"
 
+class TCompiler;
 class TInstallData;
 class TMetadataProvidersList;
+class TTargetOptions;
 
 using TCompileTargetPlatforms = std::set<TCompileTargetPlatform>;
 
@@ -53,8 +55,20 @@ class TMetadataProvider {
   // The library's package of the right version is there, if one is asked for.
   bool IsDependLibHaveRightVersion(TCompileTarget& ATarget) const;
 
+  // Builds the run-time package and, for a Win32 IDE, the design-time one.
+  // The compiler's exceptions pass to the caller.
+  void Compile(TCompiler& ACompiler, TTargetOptions& ATargetOptions);
+  // Registers the design-time package in the IDE and records the provider
+  // as installed there.
+  void Install(TCompiler& ACompiler, TTargetOptions& ATargetOptions);
+  // Takes both packages out of the IDE and records the provider as not installed.
+  void Uninstall(TCompiler& ACompiler, TTargetOptions& ATargetOptions);
+
  private:
   TMetadataProvider() = default;
+  // Hooks before each build; nothing to do for the providers there are.
+  void BeforeCompileRuntime(TTargetOptions& /*ATargetOptions*/) {}
+  void BeforeCompileDesign(TTargetOptions& /*ATargetOptions*/) {}
 
   TInstallData* fInstallData = nullptr;
   bool fStandard = false;

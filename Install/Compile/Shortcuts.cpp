@@ -96,5 +96,5 @@ void TCompiler::DeleteUninstallEntry() {
 
 void TCompiler::DeleteStartMenu() {
   const std::string group = InstallData->StartFolderSelectedFull();
-  if (platform::DirectoryExists(group)) platform::MoveToRecycleBin(group);
+  if (platform::DirectoryExists(group) && MayRecycleFolder(group)) platform::MoveToRecycleBin(group);
 }

@@ -14,6 +14,9 @@ enum class KnownFolder {
   Documents,          // the user's Documents
   RoamingAppData,     // the user's roaming application data
   StartMenuPrograms,  // the user's Start-menu "Programs" folder
+  Windows,            // the Windows folder
+  Profile,            // the user's profile folder
+  Desktop,            // the user's Desktop
 };
 
 // The folder's path without a trailing backslash; "" when the shell cannot resolve it.

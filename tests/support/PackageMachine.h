@@ -27,6 +27,8 @@ class PackageMachine {
   void SetMarker(const std::string& name, bool present);
   IdeFixture& Fixture() { return fixture_; }
   const std::string& Dir() const { return fixture_.Dir(); }
+  // The package folder, the current directory.
+  const std::string& PackageDir() const { return package_; }
 
  private:
   IdeFixture fixture_;

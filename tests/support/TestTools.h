@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // Places the program built at `builtPath` (a path of the build) at `windowsPath`.
 // Fails the test when it cannot.
@@ -12,6 +13,23 @@ void InstallProgram(const std::string& builtPath, const std::string& windowsPath
 // The Windows path of a file of the build, for the win32 backend under Wine
 // (a Unix path is seen through drive Z:).
 std::string BuildPathAsWindowsPath(const std::string& builtPath);
+
+// While it lives, the running program counts as started from the package
+// folder `dir` (the program looks for the archiver and data.arc in its own
+// folder): on simwin its path becomes dir\setup.exe; on win32, where the test
+// program cannot move, the named files of `dir` are copied beside it and
+// removed again at the end.
+class ProgramInPackage {
+ public:
+  ProgramInPackage(const std::string& dir, const std::vector<std::string>& files);
+  ~ProgramInPackage();
+  ProgramInPackage(const ProgramInPackage&) = delete;
+  ProgramInPackage& operator=(const ProgramInPackage&) = delete;
+
+ private:
+  std::vector<std::string> copies_;
+  std::string savedExe_;
+};
 
 // A process of the program at `windowsPath` that the process snapshot lists
 // while this object lives: on win32 the test helper program runs from there

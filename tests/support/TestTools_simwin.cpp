@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "TestTools.h"
@@ -32,4 +33,17 @@ RunningProcess::~RunningProcess() {
   auto settings = simwin::Machine::Current().Settings();
   settings.processes = impl_->before;
   simwin::Machine::Current().UpdateSettings(settings);
+}
+
+ProgramInPackage::ProgramInPackage(const std::string& dir, const std::vector<std::string>& /*files*/) {
+  if (const char* exe = std::getenv("SIMWIN_EXE")) savedExe_ = exe;
+  ::setenv("SIMWIN_EXE", (dir + "\\setup.exe").c_str(), 1);
+}
+
+ProgramInPackage::~ProgramInPackage() {
+  if (savedExe_.empty()) {
+    ::unsetenv("SIMWIN_EXE");
+  } else {
+    ::setenv("SIMWIN_EXE", savedExe_.c_str(), 1);
+  }
 }

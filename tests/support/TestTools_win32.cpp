@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestTools.h"
+#include "Utils.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 
@@ -36,4 +38,19 @@ RunningProcess::RunningProcess(const std::string& windowsPath) : impl_(std::make
 RunningProcess::~RunningProcess() {
   impl_->child.Terminate(1);
   impl_->child.Wait(10000);
+}
+
+ProgramInPackage::ProgramInPackage(const std::string& dir, const std::vector<std::string>& files) {
+  const std::string own = ExtractFileDir(platform::ExecutablePath());
+  for (const std::string& name : files) {
+    const std::string from = dir + "\\" + name;
+    const std::string to = own + "\\" + name;
+    if (!platform::FileExists(from)) continue;
+    EXPECT_TRUE(platform::CopyFileTo(from, to, false)) << from << " -> " << to;
+    copies_.push_back(to);
+  }
+}
+
+ProgramInPackage::~ProgramInPackage() {
+  for (const std::string& copy : copies_) platform::RemoveFile(copy);
 }

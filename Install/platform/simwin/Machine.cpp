@@ -21,8 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kFolderKeys[] = {"program-files",       "common-documents", "documents", "roaming-app-data",
-                                   "start-menu-programs", "system",           "windows",   "temp"};
+const char* const kFolderKeys[] = {
+    "program-files", "common-documents", "documents", "roaming-app-data", "start-menu-programs",
+    "system",        "windows",          "temp",      "profile",          "desktop"};
 
 struct FaultName {
   FaultKind kind;
@@ -163,7 +164,9 @@ MachineSettings MachineSettings::Defaults(const std::string& userName) {
                {"start-menu-programs", profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
                {"system", "C:\\Windows\\system32"},
                {"windows", "C:\\Windows"},
-               {"temp", profile + "\\AppData\\Local\\Temp"}};
+               {"temp", profile + "\\AppData\\Local\\Temp"},
+               {"profile", profile},
+               {"desktop", profile + "\\Desktop"}};
   s.environment = {{"ALLUSERSPROFILE", "C:\\ProgramData"},
                    {"APPDATA", profile + "\\AppData\\Roaming"},
                    {"COMPUTERNAME", s.computerName},

@@ -26,6 +26,12 @@ const char* FolderKey(KnownFolder folder) {
       return "roaming-app-data";
     case KnownFolder::StartMenuPrograms:
       return "start-menu-programs";
+    case KnownFolder::Windows:
+      return "windows";
+    case KnownFolder::Profile:
+      return "profile";
+    case KnownFolder::Desktop:
+      return "desktop";
   }
   return "";
 }

@@ -70,6 +70,12 @@ int Csidl(KnownFolder folder) {
       return CSIDL_APPDATA;
     case KnownFolder::StartMenuPrograms:
       return CSIDL_PROGRAMS;
+    case KnownFolder::Windows:
+      return CSIDL_WINDOWS;
+    case KnownFolder::Profile:
+      return CSIDL_PROFILE;
+    case KnownFolder::Desktop:
+      return CSIDL_DESKTOPDIRECTORY;
   }
   return CSIDL_PERSONAL;
 }

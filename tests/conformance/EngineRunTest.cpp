@@ -1,0 +1,424 @@
+// Whole runs of the engine on a machine with IDEs installed from profiles and
+// the sample package: a new installation, an update, maintenance, a full
+// uninstallation, the failures a run must survive, and the DevExpress mode.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "Compile/Compiler.h"
+#include "Compile/InstallData.h"
+#include "Compile/MetaProviders.h"
+#include "Compile/TargetOptions.h"
+#include "EngineMachine.h"
+#include "SysUtils.h"
+#include "TestMachine.h"
+#include "TestTools.h"
+#include "Utils.h"
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+
+namespace {
+
+constexpr const char* kDelphi7 = "Delphi 7";
+constexpr const char* kCBuilder6 = "C++Builder 6";
+constexpr const char* kRs2007 = "CodeGear RAD Studio 2007";
+constexpr const char* kXe2Win32 = "Embarcadero RAD Studio XE2 Win32";
+constexpr const char* kRs12Win32 = "Embarcadero RAD Studio 12 Win32";
+constexpr const char* kRs12Win64 = "Embarcadero RAD Studio 12 Win64";
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// Every value below a key, by "sub\key\name", as text.
+void DumpKey(platform::RegRoot root, const std::string& path, const std::string& prefix,
+             std::map<std::string, std::string>& out) {
+  platform::RegistryKey key;
+  if (!key.OpenRead(root, path)) return;
+  for (const auto& name : key.ValueNames()) {
+    if (auto text = key.ReadString(name)) {
+      out[prefix + name] = *text;
+    } else if (auto number = key.ReadDWord(name)) {
+      out[prefix + name] = std::to_string(*number);
+    }
+  }
+  for (const auto& sub : key.SubKeyNames()) DumpKey(root, path + "\\" + sub, prefix + sub + "\\", out);
+}
+
+}  // namespace
+
+class EngineRunTest : public ::testing::Test {
+ protected:
+  EngineRunTest() {
+    pkg = machine.Package().PackageDir();
+    InstallProgram(ARCHIVER_PATH, pkg + "\\7z.exe");
+    if (std::string(ARCHIVER_DLL_PATH) != "") InstallProgram(ARCHIVER_DLL_PATH, pkg + "\\7z.dll");
+    InstallProgram(SAMPLE_PACKAGE_DIR "/data.arc", pkg + "\\data.arc");
+    WriteFile(pkg + "\\setup.exe", "MZ setup");
+    for (const char* marker : {"withsrcs", "metapvds", "marlin", "quillon"}) machine.Package().SetMarker(marker, true);
+  }
+
+  void InstallIdes() {
+    for (const char* profile : {"delphi7", "bcb6", "bds5", "bds9", "bds23"}) ides.push_back(&machine.Install(profile));
+  }
+
+  // The installation data for the IDEs with every IDE's action set.
+  TInstallData& Load(TActionType action = atInstall) {
+    TInstallData& data = machine.Load();
+    for (int i = 0; i < data.TargetOptions().Count(); ++i) data.TargetOptions().Items(i)->SetAction(action);
+    WriteTemplate();
+    return data;
+  }
+
+  // C++Builder 6 builds with the make-file template of the installation folder.
+  void WriteTemplate() {
+    machine.Package().Fixture().WriteText(
+        machine.installDir + "\\CBuilder6.bmk",
+        "# package template\r\nLIBPATH = $(BCB)\\Lib;$(LIBPATH)\r\n.cpp.obj:\r\n\t$(BCC32) -c $<\r\n");
+  }
+
+  // The engine's calls by installation type; the error message, "" when none.
+  // The removal of an update also takes the C++Builder 6 make-file template
+  // of the installation folder; `beforeExtract` puts it back, as whoever
+  // provides it would have to.
+  std::string Run(const std::function<void()>& beforeExtract = nullptr) {
+    // The maintenance copy is taken from the program's folder too.
+    ProgramInPackage program(
+        pkg, {"7z.exe", "7z.dll", "data.arc", "setup.exe", "version", "withsrcs", "metapvds", "marlin", "quillon"});
+    TCompiler& engine = machine.compiler;
+    std::string message;
+    try {
+      switch (InstallData->InstallType()) {
+        case itNew:
+          engine.Extract(false);
+          engine.Compile();
+          break;
+        case itUpdate:
+          engine.Uninstall();
+          engine.Remove();
+          if (beforeExtract) beforeExtract();
+          engine.Extract(false);
+          engine.Compile();
+          break;
+        case itMainternance:
+          engine.Compile();
+          break;
+        case itUninstall:
+          engine.Uninstall();
+          engine.Remove();
+          break;
+      }
+    } catch (const Exception& e) {
+      message = e.Message();
+    }
+    // The extraction leaves the program's folder the current directory;
+    // on win32 that is the test program's, not the package's.
+    EXPECT_TRUE(platform::SetCurrentDir(pkg));
+    return message;
+  }
+
+  std::vector<std::string> Errors() const {
+    std::vector<std::string> errors;
+    for (const auto& message : machine.compiler.Logger().Messages()) {
+      if (message.Severity >= lsError) errors.push_back(message.Message);
+    }
+    return errors;
+  }
+
+  std::vector<std::string> InfoLines() const {
+    std::vector<std::string> lines;
+    for (const auto& message : machine.compiler.Logger().Messages()) {
+      if (message.Severity == lsInfo) lines.push_back(message.Message);
+    }
+    return lines;
+  }
+
+  // The IDEs' registry configuration and EnvOptions.proj files.
+  std::map<std::string, std::string> IdeState() const {
+    std::map<std::string, std::string> state;
+    for (const auto* ide : ides) {
+      DumpKey(platform::RegRoot::CurrentUser, ide->userKey, ide->userKey + "\\", state);
+      if (!ide->envOptionsPath.empty())
+        state[ide->envOptionsPath] = platform::ReadFileBytes(ide->envOptionsPath).value_or("");
+    }
+    return state;
+  }
+
+  EngineMachine machine;
+  std::string pkg;
+  std::vector<const ideprofiles::InstalledIde*> ides;
+};
+
+TEST_F(EngineRunTest, NewInstallation) {
+  InstallIdes();
+  TInstallData& data = Load();
+  ASSERT_EQ(data.InstallType(), itNew);
+  TTargetOptions& d7 = machine.Options(kDelphi7);
+  TMetadataProvider& ado = ProviderNamed(data, "ADO");
+  ASSERT_TRUE(d7.CanInstallMetaProvider(ado));
+  d7.SetMetaProviderSheduledForInstall(ado);
+  IdeHeaderFolder headerFolder(machine.Options(kRs12Win32).HppDir());
+
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+
+  // The archive without the folders of absent IDE versions.
+  EXPECT_TRUE(platform::DirectoryExists(machine.demoDir + "\\RadStudio12x64"));
+  EXPECT_TRUE(platform::DirectoryExists(machine.demoDir + "\\Demos\\DemoApp"));
+  EXPECT_FALSE(platform::DirectoryExists(machine.demoDir + "\\Delphi2009"));
+  // The maintenance copy, the shortcuts, the uninstall entry, the product key.
+  EXPECT_EQ(platform::ReadFileBytes(machine.installDir + "\\Uninstall\\setup.exe"), "MZ setup");
+  const std::string group = data.StartFolderSelectedFull();
+  const auto link = platform::ReadShortcut(group + "\\Vexorin Demo Project.lnk");
+  ASSERT_TRUE(link);
+  EXPECT_TRUE(platform::FileExists(link->targetPath)) << link->targetPath;
+  EXPECT_TRUE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kUninstallRegistryKey));
+  EXPECT_TRUE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
+  EXPECT_TRUE(data.Installed());
+
+  struct Case {
+    const char* ide;
+    const char* bpl;  // the design-time package in the known packages; "" for Win64
+    bool cppPaths;
+  };
+  const Case cases[] = {
+      {kDelphi7, "vxVexorinDsgnD7.bpl", false},   {kCBuilder6, "vxVexorinDsgnC6.bpl", false},
+      {kRs2007, "vxVexorinDsgnD11.bpl", true},    {kXe2Win32, "vxVexorinDsgnD16.bpl", true},
+      {kRs12Win32, "vxVexorinDsgnD29.bpl", true}, {kRs12Win64, "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ide);
+    TTargetOptions& options = machine.Options(c.ide);
+    EXPECT_TRUE(options.Installed());
+    EXPECT_TRUE(platform::RegKeyExists(platform::RegRoot::LocalMachine, options.RegistryKey()));
+    TCompileTarget& target = options.Target();
+    if (*c.bpl != '\0') {
+      EXPECT_GE(target.KnownPackages().IndexOfFilename(options.BPLDir() + "\\" + c.bpl), 0);
+      EXPECT_TRUE(platform::FileExists(options.BPLDir() + "\\" + c.bpl));
+    }
+    const std::string bplDir = target.InsertDirMacros(options.BPLDir());
+    EXPECT_TRUE(Contains(target.SearchPaths(), bplDir));
+    EXPECT_EQ(Contains(target.GlobalCppLibraryPaths(), bplDir), c.cppPaths);
+    // Form files beside the built packages.
+    EXPECT_TRUE(platform::FileExists(options.BPLDir() + "\\vxQueryForm.dfm"));
+  }
+  // Headers of the C++ builds in the IDE.
+  TTargetOptions& rs12 = machine.Options(kRs12Win32);
+  // (The providers' headers are built after the copy and stay where they are.)
+  for (const char* header : {"vxCore.hpp", "vxQuery.hpp", "vxReg.hpp", "vxMarlinCore.hpp"}) {
+    EXPECT_TRUE(platform::FileExists(rs12.BPLDir() + "\\" + header)) << header;
+    EXPECT_TRUE(platform::FileExists(rs12.HppDir() + "\\" + header)) << header;
+  }
+  // The provider whose library is there: built and installed in Delphi 7.
+  EXPECT_TRUE(d7.IsMetaProviderInstalled(ado));
+  EXPECT_GE(d7.Target().KnownPackages().IndexOfFilename(d7.BPLDir() + "\\VxVexorinDsgnADOD7.bpl"), 0);
+
+  // The log's lines in their order.
+  const auto info = InfoLines();
+  const std::vector<std::string> order = {"Installing Vexorin v. " + data.Version().Version(),
+                                          "Extracting component files...",
+                                          "Extracting Demos completed...",
+                                          "Create Shortcuts in Start menu folder...",
+                                          "Setting up Uninstall information...",
+                                          "Completed",
+                                          "Compiling for:" + machine.Options(kRs12Win64).Target().DisplayName(),
+                                          "Compiling for:" + rs12.Target().DisplayName(),
+                                          "Compiling for:" + d7.Target().DisplayName(),
+                                          "Compiling core packages",
+                                          "Installing core packages",
+                                          "Compiling criteria builder packages",
+                                          "Installing criteria builder packages",
+                                          "Compiling text editor packages",
+                                          "Installing text editor packages",
+                                          "Adding component folders to IDE paths collections",
+                                          "Compiling/Installing Vexorin Component ADO Connectivity"};
+  auto at = info.begin();
+  for (const auto& line : order) {
+    at = std::find(at, info.end(), line);
+    ASSERT_NE(at, info.end()) << line;
+  }
+}
+
+TEST_F(EngineRunTest, UpdateMaintenanceAndUninstallation) {
+  InstallIdes();
+  auto before = IdeState();
+  Load();
+  ASSERT_EQ(Run(), "");
+  ASSERT_EQ(Errors(), std::vector<std::string>{});
+
+  // An update to a newer package.
+  WriteFile(pkg + "\\version", "5.12.4 Professional With Sources\r\n");
+  TInstallData* data = &Load();
+  ASSERT_EQ(data->InstallType(), itUpdate);
+  size_t mark = machine.Log().size();
+  ASSERT_EQ(Run([this] { WriteTemplate(); }), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  auto log = machine.LogSince(mark);
+  EXPECT_EQ(log.front(), "Uninstall from IDEs...");
+  EXPECT_TRUE(Contains(log, "Delete component files..."));
+  EXPECT_TRUE(Contains(log, "Installing Vexorin v. " + data->Version().Version()));
+  {
+    platform::RegistryKey key;
+    ASSERT_TRUE(key.OpenRead(platform::RegRoot::LocalMachine, kProductRegistryKey));
+    EXPECT_TRUE(StrStartsWith(key.ReadString("InstalledVersion").value_or(""), "5.12.4 ", false));
+  }
+  EXPECT_TRUE(machine.Options(kDelphi7).Installed());
+  EXPECT_TRUE(machine.Options(kRs12Win64).Installed());
+
+  // Maintenance: Delphi 7 out, RAD Studio 12 Win32 anew, the rest left alone.
+  data = &Load(atDoNothing);
+  ASSERT_EQ(data->InstallType(), itMainternance);
+  machine.Options(kDelphi7).SetAction(atUninstall);
+  machine.Options(kRs12Win32).SetAction(atInstall);
+  mark = machine.Log().size();
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  log = machine.LogSince(mark);
+  EXPECT_TRUE(Contains(log, "Uninstall from IDE:" + machine.Options(kDelphi7).Target().DisplayName()));
+  EXPECT_TRUE(Contains(log, "Compiling for:" + machine.Options(kRs12Win32).Target().DisplayName()));
+  EXPECT_FALSE(Contains(log, "Compiling for:" + machine.Options(kXe2Win32).Target().DisplayName()));
+  EXPECT_FALSE(machine.Options(kDelphi7).Installed());
+  EXPECT_TRUE(machine.Options(kRs12Win32).Installed());
+  EXPECT_TRUE(machine.Options(kXe2Win32).Installed());
+
+  // A full uninstallation.
+  data = &Load(atUninstall);
+  data->SetInstallType(itUninstall);
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
+  EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kUninstallRegistryKey));
+  EXPECT_FALSE(platform::DirectoryExists(data->StartFolderSelectedFull()));
+  EXPECT_FALSE(platform::DirectoryExists(machine.installDir));
+  EXPECT_FALSE(platform::DirectoryExists(machine.demoDir + "\\Demos"));
+
+  // Every IDE's configuration as before, but for what the removal leaves:
+  // the C++ global paths, ForceEnvOptionsUpdate, the rewritten EnvOptions.proj.
+  auto after = IdeState();
+  std::vector<std::string> differences;
+  for (const auto& [name, value] : after) {
+    auto it = before.find(name);
+    if (it == before.end() || it->second != value) differences.push_back(name);
+  }
+  for (const auto& [name, value] : before) {
+    if (after.count(name) == 0) differences.push_back(name + " (gone)");
+  }
+  for (const auto& name : differences) {
+    const bool allowed =
+        name.find("ForceEnvOptionsUpdate") != std::string::npos || name.find("Cpp") != std::string::npos ||
+        StrEndsWith(name, "EnvOptions.proj", true) || name.find("LibraryPath") != std::string::npos ||
+        name.find("BrowsingPath") != std::string::npos || name.find("IncludePath") != std::string::npos;
+    EXPECT_TRUE(allowed) << name << ": \"" << before[name] << "\" -> \"" << after[name] << "\"";
+  }
+}
+
+TEST_F(EngineRunTest, FailuresStayInTheirIde) {
+  InstallIdes();
+  TInstallData& data = Load();
+  TTargetOptions& d7 = machine.Options(kDelphi7);
+  TMetadataProvider& ado = ProviderNamed(data, "ADO");
+  d7.SetMetaProviderSheduledForInstall(ado);
+  // Extract first, then spoil XE2's core package and Delphi 7's ADO package.
+  {
+    ProgramInPackage program(pkg, {"7z.exe", "7z.dll", "data.arc"});
+    ASSERT_NO_THROW(machine.compiler.Extract(false));
+    ASSERT_TRUE(platform::SetCurrentDir(pkg));
+  }
+  TTargetOptions& xe2 = machine.Options(kXe2Win32);
+  const std::string broken = "package vxVexorinD16;\r\nrequires\r\n  nosuchpackage;\r\nend.\r\n";
+  WriteFile(xe2.PackagesDir() + "\\vxVexorinD16.dpk", broken);
+  WriteFile(d7.PackagesDir() + "\\VxVexorinADOD7.dpk",
+            "package VxVexorinADOD7;\r\nrequires\r\n  nosuchpackage;\r\nend.\r\n");
+  machine.compiler.Compile();
+
+  const auto errors = Errors();
+  // XE2 fails for both platforms, which share the package sources.
+  ASSERT_EQ(errors.size(), 3u) << ::testing::PrintToString(errors);
+  EXPECT_EQ(errors[0], "Error compiling package: vxVexorinD16.dpk");
+  EXPECT_EQ(errors[1], "Error compiling package: vxVexorinD16.dpk");
+  EXPECT_EQ(errors[2], "Error compiling package: VxVexorinADOD7.dpk");
+  EXPECT_FALSE(xe2.Installed());
+  EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, xe2.RegistryKey()));
+  EXPECT_TRUE(machine.Options(kRs12Win32).Installed());
+  EXPECT_TRUE(d7.Installed());
+  EXPECT_FALSE(d7.IsMetaProviderInstalled(ado));
+  EXPECT_FALSE(d7.IsMetaProviderSheduledForInstall(ado));
+  EXPECT_EQ(d7.Target().KnownPackages().IndexOfFilename(d7.BPLDir() + "\\VxVexorinDsgnADOD7.bpl"), -1);
+}
+
+TEST_F(EngineRunTest, MissingAndCorruptArchive) {
+  machine.Install("delphi7");
+  Load();
+  WriteFile(pkg + "\\data.arc", "not an archive");
+  EXPECT_EQ(Run(), "Error extracting component files from archive.\rFatal error");
+  EXPECT_FALSE(InstallData->Installed());
+  EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
+  EXPECT_FALSE(machine.Options(kDelphi7).Installed());
+
+  ASSERT_TRUE(platform::RemoveFile(pkg + "\\data.arc"));
+  EXPECT_EQ(Run(), "File not exists:\"data.arc\". Invalid installer package.");
+  EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
+}
+
+TEST_F(EngineRunTest, DevExpressMode) {
+  machine.Install("delphi7");
+  TInstallData& data = Load();
+  data.SetCompilationMode(cmDevExpress);
+  TTargetOptions& d7 = machine.Options(kDelphi7);
+  d7.Target().KnownPackages().Add("C:\\DevExpress\\dclcxTreeListD7.bpl",
+                                  "ExpressQuantumTreeList 4 by Developer Express");
+  d7.Target().KnownPackages().Add("C:\\DevExpress\\dcldxSkinsCoreD7.bpl", "ExpressSkins Library");
+  {
+    ProgramInPackage program(pkg, {"7z.exe", "7z.dll", "data.arc"});
+    ASSERT_NO_THROW(machine.compiler.ExtractArchive(false));
+    ASSERT_TRUE(platform::SetCurrentDir(pkg));
+  }
+  const std::string include = data.SourcesDir() + "\\DevExpressForms\\vxn.inc";
+  const std::string dpk = d7.PackagesDir() + "\\vxVexorinD7.dpk";
+  WriteFile(d7.PackagesDir() + "\\vxVexorinDsgnD7.dpk",
+            "package vxVexorinDsgnD7;\nrequires\n  cxTreeListD7,\n  CXTREELISTDDD;\nend.");
+  // Only the configuration: no IDE is built.
+  d7.SetAction(atDoNothing);
+  machine.compiler.Compile();
+  // With no IDE to install, tree list 5 and no skins.
+  EXPECT_EQ(platform::ReadFileBytes(include),
+            "{-$define VXN_TREEVIEW_DEVEXPRESS_V4}\r\n{-$define VXN_DEVEXPRESS_SKINS}\r\n");
+  const auto offDpk = platform::ReadFileBytes(dpk);
+  ASSERT_TRUE(offDpk);
+  EXPECT_NE(offDpk->find("  {dxSkinsCoreD7,}vcl;"), std::string::npos) << *offDpk;  // already off, still valid
+  // The copy of the edited include file over the sources.
+  EXPECT_EQ(platform::ReadFileBytes(data.SourcesDir() + "\\vxn.inc"), platform::ReadFileBytes(include));
+
+  // Delphi 7 to be installed, with tree list 4 and the skins: both switches
+  // on, the tree-list names of version 4, the skins entry on. (The build
+  // itself fails for want of the DevExpress packages; that is not the point.)
+  d7.SetAction(atInstall);
+  machine.compiler.Compile();
+  EXPECT_EQ(platform::ReadFileBytes(include),
+            "{$define VXN_TREEVIEW_DEVEXPRESS_V4}\r\n{$define VXN_DEVEXPRESS_SKINS}\r\n");
+  const std::string dsgn = d7.PackagesDir() + "\\vxVexorinDsgnD7.dpk";
+  EXPECT_EQ(platform::ReadFileBytes(dsgn),
+            "package vxVexorinDsgnD7;\r\nrequires\r\n  cxTreeListVCLD7,\r\n  cxTreeListVCLDDD;\r\nend.\r\n");
+  const auto onDpk = platform::ReadFileBytes(dpk);
+  ASSERT_TRUE(onDpk);
+  EXPECT_NE(onDpk->find("  dxSkinsCoreD7,vcl;"), std::string::npos) << *onDpk;
+  // A second run with the same result changes nothing.
+  const auto includeBefore = platform::ReadFileBytes(include);
+  machine.compiler.Compile();
+  EXPECT_EQ(platform::ReadFileBytes(include), includeBefore);
+  EXPECT_EQ(platform::ReadFileBytes(dpk), onDpk);
+  EXPECT_EQ(platform::ReadFileBytes(dsgn),
+            "package vxVexorinDsgnD7;\r\nrequires\r\n  cxTreeListVCLD7,\r\n  cxTreeListVCLDDD;\r\nend.\r\n");
+
+  // Without the skins library twice: the entry goes off once and stays valid.
+  d7.Target().KnownPackages().Remove("C:\\DevExpress\\dcldxSkinsCoreD7.bpl");
+  machine.compiler.Compile();
+  machine.compiler.Compile();
+  EXPECT_EQ(platform::ReadFileBytes(dpk), offDpk);
+  EXPECT_EQ(platform::ReadFileBytes(include),
+            "{$define VXN_TREEVIEW_DEVEXPRESS_V4}\r\n{-$define VXN_DEVEXPRESS_SKINS}\r\n");
+}
