@@ -142,6 +142,23 @@ TEST_F(FileSystemTest, ShortNamesNameTheSameFile) {
   EXPECT_EQ(ShortPathOf(dir + "\\nothing here"), "");
 }
 
+TEST_F(FileSystemTest, NamesInAFolderMatchInAnyCaseAndByTheirShortForm) {
+  WriteFile(dir + "\\Mixed Case Name.text", "x");
+  const std::string shortPath = ShortPathOf(dir + "\\Mixed Case Name.text");
+  ASSERT_FALSE(shortPath.empty());
+  const std::string shortName = shortPath.substr(shortPath.rfind('\\') + 1);
+  struct Case {
+    std::string name;
+    bool exists;
+  };
+  const Case cases[] = {
+      {"Mixed Case Name.text", true}, {"MIXED CASE NAME.TEXT", true}, {"mixed case name.text", true}, {shortName, true},
+      {"Mixed Case Name.tex", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FileExists(dir + "\\" + c.name), c.exists) << c.name;
+  EXPECT_EQ(ReadFileBytes(dir + "\\" + shortName), "x");
+}
+
 TEST_F(FileSystemTest, RelativePathsFollowTheCurrentFolder) {
   const std::string saved = GetCurrentDir();
   ASSERT_TRUE(MakeDirectory(dir + "\\Package"));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -91,6 +92,29 @@ TEST_F(MachineTest, RegistryWritesAreAtomicAndLeaveNoTemporaryFile) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
   }
   EXPECT_NE(ReadHost(HostRoot() + "/registry.reg").find("\"v19\"=dword:00000013"), std::string::npos);
+}
+
+TEST_F(MachineTest, ChangedValuesAreSavedWithTheirNewText) {
+  RegistryKey key;
+  ASSERT_TRUE(key.OpenWrite(RegRoot::CurrentUser, "Software\\Text", true));
+  const std::string hive = HostRoot() + "/registry.reg";
+  ASSERT_TRUE(key.WriteString("a", "1"));
+  ASSERT_TRUE(key.WriteString("b", "x"));
+  ASSERT_TRUE(key.WriteString("a", "2"));
+  EXPECT_NE(ReadHost(hive).find("\"a\"=\"2\""), std::string::npos);
+  EXPECT_EQ(ReadHost(hive).find("\"a\"=\"1\""), std::string::npos);
+  ASSERT_TRUE(key.WriteDWord("a", 3));
+  EXPECT_NE(ReadHost(hive).find("\"a\"=dword:00000003"), std::string::npos);
+  ASSERT_TRUE(key.DeleteValue("a"));
+  EXPECT_EQ(ReadHost(hive).find("\"a\"="), std::string::npos);
+  EXPECT_NE(ReadHost(hive).find("\"b\"=\"x\""), std::string::npos);
+  // Writing what is there leaves the file alone.
+  struct stat before {};
+  ASSERT_EQ(::stat(hive.c_str(), &before), 0);
+  ASSERT_TRUE(key.WriteString("b", "x"));
+  struct stat after {};
+  ASSERT_EQ(::stat(hive.c_str(), &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino);
 }
 
 TEST_F(MachineTest, InjectedRegistryFaults) {

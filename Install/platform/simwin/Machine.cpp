@@ -339,7 +339,9 @@ bool WriteHostFileAtomic(const std::string& hostPath, const std::string& bytes) 
     }
     done += static_cast<size_t>(n);
   }
-  ok = ok && ::fsync(fd) == 0;
+  // No fsync: the rename alone means no reader and no crash of a program
+  // ever sees a half-written file, which is all a simulated machine needs;
+  // flushing to the disk on every registry change would dominate its cost.
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(temp.c_str(), hostPath.c_str()) == 0) return true;
   const int saved = errno;
@@ -494,6 +496,33 @@ std::optional<std::string> Machine::FullPath(const std::string& path, uint32_t& 
   return NormalizeWindowsPath(path, currentDir_, error);
 }
 
+namespace {
+
+// The entry of the host folder that NTFS would find for `name`: the same name
+// in another letter case, or a long name whose 8.3 form `name` is.
+std::optional<std::string> FindNameIn(const std::string& folder, const std::string& name) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return std::nullopt;
+  std::optional<std::string> found;
+  while (dirent* entry = ::readdir(dir)) {
+    if (platform::SameTextAscii(entry->d_name, name)) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  ::rewinddir(dir);
+  while (!found && name.find('~') != std::string::npos) {
+    dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
+    const std::string other = entry->d_name;
+    if (other != "." && other != ".." && platform::SameTextAscii(ShortNameIn(folder, other), name)) found = other;
+  }
+  ::closedir(dir);
+  return found;
+}
+
+}  // namespace
+
 std::optional<std::string> Machine::HostPath(const std::string& path, uint32_t& error) const {
   const auto full = FullPath(path, error);
   if (!full) return std::nullopt;
@@ -505,6 +534,14 @@ std::optional<std::string> Machine::HostPath(const std::string& path, uint32_t& 
   std::replace(direct.begin(), direct.end(), '\\', '/');
   if (direct.back() == '/') direct.pop_back();
   if (::lstat(direct.c_str(), &st) == 0) return direct;
+  // A missing name in a folder that exists as written: only that folder
+  // needs a look for the name in another letter case.
+  const size_t slash = direct.rfind('/');
+  if (slash > host.size() && ::stat(direct.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    const std::string folder = direct.substr(0, slash);
+    const auto other = FindNameIn(folder, direct.substr(slash + 1));
+    return other ? folder + "/" + *other : direct;
+  }
   if (::stat(host.c_str(), &st) != 0) {
     error = kErrPathNotFound;
     return std::nullopt;
@@ -518,30 +555,9 @@ std::optional<std::string> Machine::HostPath(const std::string& path, uint32_t& 
     pos = next + 1;
     std::string candidate = host + "/" + name;
     if (exists && ::lstat(candidate.c_str(), &st) != 0) {
-      // Look for the same name in another letter case, as NTFS would find it.
-      bool found = false;
-      if (DIR* dir = ::opendir(host.c_str())) {
-        while (dirent* entry = ::readdir(dir)) {
-          if (platform::SameTextAscii(entry->d_name, name)) {
-            candidate = host + "/" + entry->d_name;
-            found = true;
-            break;
-          }
-        }
-        // Then for a long name whose 8.3 form this is.
-        ::rewinddir(dir);
-        while (!found && name.find('~') != std::string::npos) {
-          dirent* entry = ::readdir(dir);
-          if (entry == nullptr) break;
-          const std::string other = entry->d_name;
-          if (other != "." && other != ".." && platform::SameTextAscii(ShortNameIn(host, other), name)) {
-            candidate = host + "/" + other;
-            found = true;
-          }
-        }
-        ::closedir(dir);
-      }
-      exists = found;
+      const auto other = FindNameIn(host, name);
+      if (other) candidate = host + "/" + *other;
+      exists = other.has_value();
     }
     host = candidate;
   }

@@ -107,7 +107,7 @@ class Machine {
   // stays the same, and look it up again otherwise.
   uint64_t HiveGeneration() const { return hiveGeneration_; }
   void NoteKeysDeleted();
-  // Writes the registry atomically (temporary file, flush, rename).
+  // Writes the registry atomically (temporary file, rename).
   bool SaveHive();
 
   // Process state of the running program inside the machine.
@@ -142,7 +142,7 @@ class Machine {
 // of the extension, N counting the siblings that share that form.
 std::string ShortNameIn(const std::string& hostDir, const std::string& name);
 
-// Atomic whole-file replacement on the host: temporary file, fsync, rename.
+// Atomic whole-file replacement on the host: temporary file, then rename.
 bool WriteHostFileAtomic(const std::string& hostPath, const std::string& bytes);
 
 // The Windows-side environment a program passes to the programs it starts, in

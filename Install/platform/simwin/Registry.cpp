@@ -179,6 +179,10 @@ bool WriteValue(const RegistryKey::Impl* impl, const std::string& name, uint32_t
   }
   simwin::RegKeyNode* node = impl->Node();
   if (node == nullptr) return false;
+  // Writing what is there already leaves the hive as it is: no need to save.
+  if (const simwin::RegValue* old = node->FindValue(name); old != nullptr && old->type == type && old->data == data) {
+    return true;
+  }
   try {
     node->SetValue(name, type, std::move(data));
   } catch (const std::invalid_argument&) {

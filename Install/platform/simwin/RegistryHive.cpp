@@ -398,13 +398,24 @@ void AppendValueLine(std::string& out, const RegValue& value) {
   out += "\r\n";
 }
 
-void AppendTree(std::string& out, const std::string& path, const RegKeyNode& key, bool isRoot) {
+// `path` is the key's full path; it grows by each sub-key's name and is
+// given back as it came. A key's text is formatted again only after one of
+// its values changed, so saving after each change stays cheap.
+void AppendTree(std::string& out, std::string& path, const RegKeyNode& key, bool isRoot) {
   if (!isRoot || !key.values.empty()) {
-    out += RegistryHive::FormatKey(path, key);
+    if (!key.textValid) {
+      key.text = RegistryHive::FormatKey(path, key);
+      key.textValid = true;
+    }
+    out += key.text;
     out += "\r\n";
   }
+  const size_t length = path.size();
   for (const auto& entry : key.subkeys) {
-    AppendTree(out, path + "\\" + entry.second->name, *entry.second, false);
+    path += '\\';
+    path += entry.second->name;
+    AppendTree(out, path, *entry.second, false);
+    path.resize(length);
   }
 }
 
@@ -429,15 +440,18 @@ void RegKeyNode::SetValue(std::string_view valueName, uint32_t type, std::vector
   if (RegValue* existing = FindValue(valueName)) {
     existing->type = type;
     existing->data = std::move(data);
+    textValid = false;
     return;
   }
   values.push_back(RegValue{std::string(valueName), type, std::move(data)});
+  textValid = false;
 }
 
 bool RegKeyNode::DeleteValue(std::string_view valueName) {
   for (auto it = values.begin(); it != values.end(); ++it) {
     if (platform::SameTextAscii(it->name, valueName)) {
       values.erase(it);
+      textValid = false;
       return true;
     }
   }
@@ -538,9 +552,13 @@ void RegistryHive::Import(std::string_view fileBytes) {
 
 std::string RegistryHive::Serialize() const {
   std::string out(kHeader);
+  out.reserve(lastSize_);
   out += "\r\n\r\n";
-  AppendTree(out, localMachine_.name, localMachine_, true);
-  AppendTree(out, currentUser_.name, currentUser_, true);
+  std::string path = localMachine_.name;
+  AppendTree(out, path, localMachine_, true);
+  path = currentUser_.name;
+  AppendTree(out, path, currentUser_, true);
+  lastSize_ = out.size();
   return out;
 }
 

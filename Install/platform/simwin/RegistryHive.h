@@ -43,8 +43,10 @@ class RegKeyNode {
   RegKeyNode() = default;
   explicit RegKeyNode(std::string keyName) : name(std::move(keyName)) {}
 
-  std::string name;              // keeps the case it was created with
-  std::vector<RegValue> values;  // creation order, as Windows enumerates them
+  std::string name;  // keeps the case it was created with
+  // Creation order, as Windows enumerates them. Change them through SetValue
+  // and DeleteValue, which keep the saved text below in step.
+  std::vector<RegValue> values;
   std::map<std::string, std::unique_ptr<RegKeyNode>, platform::AsciiCaseLess> subkeys;
 
   // Case-insensitive; "" is the default value.
@@ -62,6 +64,10 @@ class RegKeyNode {
   // Throws std::invalid_argument for an empty name or one containing '\',
   // control characters or invalid UTF-8.
   RegKeyNode& CreateSubKey(std::string_view keyName);
+
+  // The key's text in the file as last saved, while textValid.
+  mutable std::string text;
+  mutable bool textValid = false;
 };
 
 class ParseError : public std::runtime_error {
@@ -107,6 +113,7 @@ class RegistryHive {
   static std::string FormatKey(const std::string& fullPath, const RegKeyNode& key);
 
  private:
+  mutable size_t lastSize_ = 0;  // of the last Serialize, to reserve
   RegKeyNode localMachine_;
   RegKeyNode currentUser_;
 };
