@@ -123,9 +123,17 @@ void TCompiler::CompilePackage(TTargetOptions& TargetOptions, const std::string&
 void TCompiler::CompileWithMake(TTargetOptions& TargetOptions, const std::string& PackageFile) {
   const std::string packagesDir = TargetOptions.PackagesDir();
   const std::string bpr2mak = Quoted(TargetOptions.GetBpr2Mak());
-  std::string parameters = " -t\"";
-  parameters += TargetOptions.GetBpr2MakTemplate();
-  parameters += "\" \"";
+  // The suite's make-file template lives in the installation folder, which
+  // nothing of the setup writes and the removal of an update deletes; without
+  // it bpr2mak is left to its own default template rather than failing.
+  const std::string makeTemplate = TargetOptions.GetBpr2MakTemplate();
+  std::string parameters = " ";
+  if (platform::FileExists(makeTemplate)) {
+    parameters += "-t\"";
+    parameters += makeTemplate;
+    parameters += "\" ";
+  }
+  parameters += '"';
   parameters += JoinPath(packagesDir, PackageFile);
   parameters += '"';
   FLogger->Debug(bpr2mak + parameters);

@@ -157,8 +157,9 @@ TEST_F(CompilePackageTest, FailuresRaiseTheirMessagesAndRemoveTheConfiguration) 
        "CreateProcess fails: error code 2 Message: ", true},
       {"converter fails", kCBuilder6,
        [&](TTargetOptions& options) {
+         // A project without its PROJECT macro is no package project.
          machine.WritePackage(options, "vxVexorin");
-         ASSERT_TRUE(platform::RemoveFile(options.GetBpr2MakTemplate()));
+         WriteFile(options.PackagesDir() + "\\vxVexorinC6.bpk", "<PROJECT><MACROS/></PROJECT>\r\n");
        },
        "Error executing bpr2mak"},
       {"make fails", kCBuilder6, units({"vxGone"}), "Error executing make"},

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 
 #include "Compile/Compiler.h"
@@ -70,22 +69,13 @@ class EngineRunTest : public ::testing::Test {
   TInstallData& Load(TActionType action = atInstall) {
     TInstallData& data = machine.Load();
     for (int i = 0; i < data.TargetOptions().Count(); ++i) data.TargetOptions().Items(i)->SetAction(action);
-    WriteTemplate();
     return data;
   }
 
-  // C++Builder 6 builds with the make-file template of the installation folder.
-  void WriteTemplate() {
-    machine.Package().Fixture().WriteText(
-        machine.installDir + "\\CBuilder6.bmk",
-        "# package template\r\nLIBPATH = $(BCB)\\Lib;$(LIBPATH)\r\n.cpp.obj:\r\n\t$(BCC32) -c $<\r\n");
-  }
-
   // The engine's calls by installation type; the error message, "" when none.
-  // The removal of an update also takes the C++Builder 6 make-file template
-  // of the installation folder; `beforeExtract` puts it back, as whoever
-  // provides it would have to.
-  std::string Run(const std::function<void()>& beforeExtract = nullptr) {
+  // (C++Builder 6 builds without the suite's make-file template, which
+  // nothing provides and an update's removal deletes.)
+  std::string Run() {
     // The maintenance copy is taken from the program's folder too.
     ProgramInPackage program(
         pkg, {"7z.exe", "7z.dll", "data.arc", "setup.exe", "version", "withsrcs", "metapvds", "marlin", "quillon"});
@@ -100,7 +90,6 @@ class EngineRunTest : public ::testing::Test {
         case itUpdate:
           engine.Uninstall();
           engine.Remove();
-          if (beforeExtract) beforeExtract();
           engine.Extract(false);
           engine.Compile();
           break;
@@ -161,7 +150,6 @@ TEST_F(EngineRunTest, NewInstallation) {
   TMetadataProvider& ado = ProviderNamed(data, "ADO");
   ASSERT_TRUE(d7.CanInstallMetaProvider(ado));
   d7.SetMetaProviderSheduledForInstall(ado);
-  IdeHeaderFolder headerFolder(machine.Options(kRs12Win32).HppDir());
 
   ASSERT_EQ(Run(), "");
   EXPECT_EQ(Errors(), std::vector<std::string>{});
@@ -255,7 +243,7 @@ TEST_F(EngineRunTest, UpdateMaintenanceAndUninstallation) {
   TInstallData* data = &Load();
   ASSERT_EQ(data->InstallType(), itUpdate);
   size_t mark = machine.Log().size();
-  ASSERT_EQ(Run([this] { WriteTemplate(); }), "");
+  ASSERT_EQ(Run(), "");
   EXPECT_EQ(Errors(), std::vector<std::string>{});
   auto log = machine.LogSince(mark);
   EXPECT_EQ(log.front(), "Uninstall from IDEs...");

@@ -120,7 +120,6 @@ TEST_F(UninstallTest, TargetTakesEverythingOutAndRecordsIt) {
   machine.Load();
   TTargetOptions& options = machine.Options(kRs12Win32);
   TCompileTarget& target = options.Target();
-  IdeHeaderFolder headerFolder(options.HppDir());
   const std::string bpl = options.BPLDir();
   Write(bpl + "\\vxVexorin.hpp");
   Write(bpl + "\\obj\\vxCore.obj");

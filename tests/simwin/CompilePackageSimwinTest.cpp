@@ -197,6 +197,15 @@ TEST_F(CompilePackageSimwinTest, OldCBuilderAndTheLibraryManagerGetTheirCommandL
     EXPECT_EQ(records[i].workingFolder, expected[i].workingFolder) << i;
   }
   for (const char* obj : {"vxCore.obj", "vxQuery.obj"}) EXPECT_TRUE(platform::FileExists(out + "\\" + obj)) << obj;
+
+  // Without the suite's template (an update's removal takes it) bpr2mak
+  // gets no -t and uses its own.
+  ASSERT_TRUE(platform::RemoveFile(cbuilder.GetBpr2MakTemplate()));
+  ASSERT_NO_THROW(Build("C++Builder 6"));
+  const auto again = ToolRecords();
+  ASSERT_EQ(again.size(), std::size(expected) + 2);
+  EXPECT_EQ(again[std::size(expected)].commandLine,
+            "\"" + bcb6 + "\\Bin\\bpr2mak.exe\"  \"" + packages + "\\vxVexorinC6.bpk\"");
 }
 
 TEST_F(CompilePackageSimwinTest, ASystemFolderThatRefusesRaisesTheSystemError) {

@@ -132,14 +132,3 @@ std::vector<std::string> EngineMachine::Between(const std::vector<std::string>& 
   }
   return between;
 }
-
-IdeHeaderFolder::IdeHeaderFolder(const std::string& dir) {
-  for (std::string level = dir; !platform::DirectoryExists(level); level = ExtractFileDir(level)) {
-    created_.push_back(level);
-  }
-  EXPECT_TRUE(SafeForceDirectories(dir));
-}
-
-IdeHeaderFolder::~IdeHeaderFolder() {
-  if (!created_.empty()) RemoveTree(created_.back());
-}

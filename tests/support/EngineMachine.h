@@ -49,16 +49,3 @@ class EngineMachine {
  private:
   PackageMachine package_;
 };
-
-// The IDE's header folder, which the profiles do not make, for the time of a
-// test: the levels it had to create go again at the end.
-class IdeHeaderFolder {
- public:
-  explicit IdeHeaderFolder(const std::string& dir);
-  ~IdeHeaderFolder();
-  IdeHeaderFolder(const IdeHeaderFolder&) = delete;
-  IdeHeaderFolder& operator=(const IdeHeaderFolder&) = delete;
-
- private:
-  std::vector<std::string> created_;  // deepest first
-};

@@ -49,7 +49,11 @@ std::string Translate(const std::string& arg, bool isArchive) {
     if (arg.size() > 2 && (arg[1] == 'o' || arg[1] == 'w')) return arg.substr(0, 2) + HostPath(arg.substr(2));
     return arg;
   }
-  if (!arg.empty() && arg[0] == '@') return "@" + HostPath(arg.substr(1));
+  if (!arg.empty() && arg[0] == '@') {
+    std::string list = "@";
+    list += HostPath(arg.substr(1));
+    return list;
+  }
   if (isArchive || IsAbsoluteWindowsPath(arg)) return HostPath(arg);
   return Slashes(arg);
 }

@@ -878,6 +878,11 @@ void WriteFiles(const Profile& p, const Setup& s, const IdeOptions& options, Ins
     }
   }
 
+  // The VCL header folder of a C++Builder installation.
+  if (p.family == Family::CBuilder || (IsBds(p) && Contains(s.personalities, kBcb))) {
+    w.Folder(Join(s.root, "Include\\Vcl"));
+  }
+
   if (IsBds(p) && p.ide >= 5) {
     // A batch file is in the system's ANSI code page.
     w.File(Join(bin, "rsvars.bat"), platform::Utf8ToAnsi(RsvarsText(p, s)));
