@@ -28,10 +28,18 @@ EngineMachine::EngineMachine(const std::string& version) : package_(version) {
 }
 
 EngineMachine::~EngineMachine() {
-  // The packages the engine copied into the system folder, if any.
+  // The packages the engine copied into the system folder and the headers it
+  // copied into the IDEs' header folders (which the profiles make empty), if any.
   if (InstallData) {
     const TTargetOptionsList& list = InstallData->TargetOptions();
     for (int i = 0; i < list.Count(); ++i) {
+      std::vector<platform::DirEntry> headers;
+      const std::string hppDir = list.Items(i)->HppDir();
+      if (platform::FindEntries(hppDir + "\\*.hpp", headers)) {
+        for (const auto& header : headers) {
+          if (!header.isDirectory) platform::RemoveFile(hppDir + "\\" + header.name);
+        }
+      }
       for (const char* base : {"vxVexorin", "vxEmpty"}) {
         std::string name = TCompiler::GetPackageName(list.Items(i)->Target(), base);
         name = name.substr(0, name.size() - 4) + ".bpl";
