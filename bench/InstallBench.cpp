@@ -62,8 +62,11 @@ void PrepareMachine() {
   static bool done = false;
   if (done) return;
   done = true;
-  // In memory where the host has it, so the host's disk does not weigh in.
-  std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+  // In memory where the host has room there (the machines take a few hundred
+  // MB), so the host's disk does not weigh in.
+  std::error_code ec;
+  const bool inMemory = fs::space("/dev/shm", ec).available >= (1ull << 30) && !ec;
+  std::string pattern = inMemory ? "/dev/shm" : "/tmp";
   pattern += "/vexorin-install-XXXXXX";
   const char* root = ::mkdtemp(pattern.data());
   if (root == nullptr) throw std::runtime_error("cannot make a machine folder");
