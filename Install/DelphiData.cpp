@@ -72,14 +72,6 @@ std::string LowerCase(std::string text) {
   return text;
 }
 
-std::string Trim(const std::string& s) {
-  size_t b = 0;
-  size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
-
 // The number a text holds, or nothing when it is not a plain decimal number.
 std::optional<int> ToInt(const std::string& text) {
   if (text.empty() || text.size() > 9) return std::nullopt;
@@ -140,12 +132,8 @@ bool StartsWithDir(const std::string& dir, const std::string& prefix) {
 // a variable set earlier in the same file.
 std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text) {
   std::map<std::string, std::string, platform::AsciiCaseLess> vars;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = Trim(text.substr(pos, end - pos));
-    pos = end + 1;
+  for (const std::string& textLine : SplitLines(text)) {
+    std::string line = Trim(textLine);
     if (!line.empty() && line[0] == '@') line = Trim(line.substr(1));
     if (line.size() < 4 || !StrStartsWith(line, "set", true) || (line[3] != ' ' && line[3] != '\t')) continue;
     line = Trim(line.substr(4));
@@ -212,7 +200,7 @@ void TDelphiPackageList::Add(const std::string& Filename, const std::string& Des
   std::string description = Description;
   if (description.empty()) {
     description = ExtractFileName(Filename);
-    description = description.substr(0, description.size() - ExtractFileExt(description).size());
+    description = ChangeFileExt(description, "");
   }
   FItems.push_back(std::make_unique<TDelphiPackage>(Filename, description));
 }

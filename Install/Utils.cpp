@@ -41,6 +41,10 @@ std::string ExtractFileExt(const std::string& path) {
   return path.substr(dot);
 }
 
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+  return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
+}
+
 bool SafeForceDirectories(const std::string& dir) {
   if (dir.empty()) return true;
   const std::string path = ExcludeTrailingPathDelimiter(dir);
@@ -78,6 +82,27 @@ bool StrEndsWith(const std::string& text, const std::string& suffix, bool ignore
   if (suffix.size() > text.size()) return false;
   const std::string_view tail(text.data() + text.size() - suffix.size(), suffix.size());
   return ignoreCase ? platform::SameTextAscii(tail, suffix) : tail == suffix;
+}
+
+std::string Trim(const std::string& text) {
+  size_t b = 0;
+  size_t e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  return text.substr(b, e - b);
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find_first_of("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
+    at = end + 1;
+  }
+  return lines;
 }
 
 int IndexOfText(const std::string& text, const std::vector<std::string>& items) {

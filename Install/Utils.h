@@ -20,6 +20,12 @@ std::string CollapseBackslashes(const std::string& path);
 bool StrStartsWith(const std::string& text, const std::string& prefix, bool ignoreCase);
 bool StrEndsWith(const std::string& text, const std::string& suffix, bool ignoreCase);
 
+// The text without the blanks and control characters at either end.
+std::string Trim(const std::string& text);
+// The lines of a text; CR LF, CR and LF each end a line, and a break at the
+// very end starts no further line.
+std::vector<std::string> SplitLines(const std::string& text);
+
 // Index of the first item equal to text without regard to ASCII case; -1 if none.
 int IndexOfText(const std::string& text, const std::vector<std::string>& items);
 
@@ -38,8 +44,9 @@ void FindFiles(const std::string& folder, const std::string& mask, bool recursiv
                const std::vector<std::string>& extensions, std::vector<FoundFile>& list);
 
 // Path pieces as the program's Windows paths need them.
-std::string ExtractFileDir(const std::string& path);   // without the trailing backslash
-std::string ExtractFileName(const std::string& path);  // after the last '\', '/' or ':'
-std::string ExtractFileExt(const std::string& path);   // from the last dot of the name, or ""
+std::string ExtractFileDir(const std::string& path);                         // without the trailing backslash
+std::string ExtractFileName(const std::string& path);                        // after the last '\', '/' or ':'
+std::string ExtractFileExt(const std::string& path);                         // from the last dot of the name, or ""
+std::string ChangeFileExt(const std::string& path, const std::string& ext);  // ext with its dot, or ""
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 std::string ExcludeTrailingPathDelimiter(const std::string& path);

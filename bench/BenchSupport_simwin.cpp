@@ -1,11 +1,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 
 #include "BenchSupport.h"
+#include "ScratchMachine.h"
 #include "platform/FileSystem.h"
 #include "platform/simwin/Machine.h"
 
@@ -14,16 +13,7 @@ std::string ScratchFolder() { return "C:\\Bench"; }
 std::string PrepareTestChild() {
   static std::string child;
   if (!child.empty()) return child;
-  char pattern[] = "/tmp/vexorin-bench-XXXXXX";
-  const char* root = ::mkdtemp(pattern);
-  if (root == nullptr) throw std::runtime_error("cannot make a machine folder");
-  static std::string hostRoot;
-  hostRoot = root;
-  std::atexit([] { std::filesystem::remove_all(hostRoot); });
-  const std::string machine = hostRoot + "/m";
-  simwin::Machine::Create(machine, "Bench");
-  ::setenv("SIMWIN_ROOT", machine.c_str(), 1);
-  simwin::Machine::Reset();
+  CreateScratchMachine("/tmp");
   platform::MakeDirectory(ScratchFolder());
   child = ScratchFolder() + "\\testchild.exe";
   uint32_t error = 0;

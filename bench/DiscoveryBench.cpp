@@ -2,14 +2,12 @@
 // installed (RAD Studio with both platforms, Delphi 6 and 7, C++Builder 5 and
 // 6): the whole discovery against loading the registry hive alone.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <stdexcept>
+#include <memory>
 
 #include "CmdLineUtils.h"
 #include "DelphiData.h"
+#include "ScratchMachine.h"
 #include "common/IdeProfiles.h"
 #include "platform/simwin/Machine.h"
 
@@ -20,15 +18,7 @@ void PrepareMachine() {
   static bool done = false;
   if (done) return;
   done = true;
-  char pattern[] = "/tmp/vexorin-discovery-XXXXXX";
-  const char* root = ::mkdtemp(pattern);
-  if (root == nullptr) throw std::runtime_error("cannot make a machine folder");
-  static std::string hostRoot;
-  hostRoot = root;
-  std::atexit([] { std::filesystem::remove_all(hostRoot); });
-  simwin::Machine::Create(hostRoot + "/m", "Bench");
-  ::setenv("SIMWIN_ROOT", (hostRoot + "/m").c_str(), 1);
-  simwin::Machine::Reset();
+  CreateScratchMachine("/tmp");
   for (const std::string& profile : ideprofiles::ProfileNames()) ideprofiles::InstallIde(profile, {});
   CmdOptions = std::make_unique<TCmdOptions>(std::vector<std::string>{});
 }

@@ -22,6 +22,7 @@
 #include "Compile/InstallData.h"
 #include "Compile/MetaProviders.h"
 #include "Compile/TargetOptions.h"
+#include "ScratchMachine.h"
 #include "Utils.h"
 #include "common/IdeProfiles.h"
 #include "platform/Environment.h"
@@ -66,15 +67,7 @@ void PrepareMachine() {
   // MB), so the host's disk does not weigh in.
   std::error_code ec;
   const bool inMemory = fs::space("/dev/shm", ec).available >= (1ull << 30) && !ec;
-  std::string pattern = inMemory ? "/dev/shm" : "/tmp";
-  pattern += "/vexorin-install-XXXXXX";
-  const char* root = ::mkdtemp(pattern.data());
-  if (root == nullptr) throw std::runtime_error("cannot make a machine folder");
-  hostRoot = root;
-  std::atexit([] { fs::remove_all(hostRoot); });
-  simwin::Machine::Create(hostRoot + "/m", "Bench");
-  ::setenv("SIMWIN_ROOT", (hostRoot + "/m").c_str(), 1);
-  simwin::Machine::Reset();
+  hostRoot = CreateScratchMachine(inMemory ? "/dev/shm" : "/tmp");
   CmdOptions = std::make_unique<TCmdOptions>(std::vector<std::string>{});
 
   if (!SafeForceDirectories(kTools) || !SafeForceDirectories(kPackage)) {

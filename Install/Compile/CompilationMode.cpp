@@ -101,18 +101,9 @@ std::string EncodeText(const std::string& text, TextEncoding encoding) {
 // The text as lines, each ended by CR LF (a line break of any kind ends a line).
 std::string WithCrLfLines(const std::string& text) {
   std::string result;
-  size_t at = 0;
-  while (at < text.size()) {
-    const size_t end = text.find_first_of("\r\n", at);
-    if (end == std::string::npos) {
-      result.append(text, at, std::string::npos);
-      result += "\r\n";
-      break;
-    }
-    result.append(text, at, end - at);
+  for (const std::string& line : SplitLines(text)) {
+    result += line;
     result += "\r\n";
-    at = end + 1;
-    if (text[end] == '\r' && at < text.size() && text[at] == '\n') ++at;
   }
   return result;
 }
@@ -208,7 +199,7 @@ void TCompiler::ProcessPackageFiles(TTargetOptions& TargetOptions, const std::st
   const std::string file = TargetOptions.PackagesDir() + "\\" + GetPackageName(TargetOptions.Target(), APackageName);
   FLogger->Debug("Processing file: " + file);
   ReplaceInFile(file, AReplacements);
-  const std::string bpk = file.substr(0, file.size() - ExtractFileExt(file).size()) + ".bpk";
+  const std::string bpk = ChangeFileExt(file, ".bpk");
   FLogger->Debug("Processing file: " + bpk);
   ReplaceInFile(bpk, AReplacements);
 }

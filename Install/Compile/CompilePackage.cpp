@@ -26,11 +26,6 @@ std::string EditionSymbol(const TVersion& version) {
   return "STANDARD";
 }
 
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-  const std::string current = ExtractFileExt(path);
-  return path.substr(0, path.size() - current.size()) + ext;
-}
-
 // The option followed by the value in double quotes.
 std::string Quoted(const char* option, const std::string& value) {
   std::string line = option;

@@ -115,6 +115,10 @@ class TCompiler {
   // a library that cannot be listed is left as it is.
   void ExtractObjFiles(TTargetOptions& TargetOptions, const std::string& LibFile);
   int FindPathInList(const TStringList& AList, const std::string& AListName, const std::string& ACandidate);
+  // The four forms a folder may have in a path list, in the order they are
+  // looked for: as given, with a trailing backslash, with the IDE's macros
+  // put in, and that with a trailing backslash.
+  static std::vector<std::string> PathForms(const TCompileTarget& ATarget, const std::string& APath);
 
   // Form and resource files: out of the output folder, and from the sources into it.
   void DeleteFormFiles(TTargetOptions& TargetOptions);

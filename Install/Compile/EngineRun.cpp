@@ -53,24 +53,8 @@ std::string ExpandVariables(const std::string& value) {
   return result;
 }
 
-bool HasExtension(const std::string& name, std::initializer_list<const char*> extensions) {
-  const std::string ext = ExtractFileExt(name);
-  for (const char* e : extensions) {
-    if (platform::SameTextAscii(ext, e)) return true;
-  }
-  return false;
-}
-
-// The files directly in a folder (no sub-folders).
-std::vector<std::string> FilesIn(const std::string& folder, const std::string& mask = "*") {
-  std::vector<std::string> names;
-  std::vector<platform::DirEntry> entries;
-  if (!platform::FindEntries(folder + "\\" + mask, entries)) return names;
-  for (const auto& entry : entries) {
-    if (!entry.isDirectory) names.push_back(entry.name);
-  }
-  return names;
-}
+// The files a package build needs beside its library: forms and resources.
+const std::vector<std::string> kFormFileExtensions = {".dfm", ".xfm", ".res", ".dcr"};
 
 }  // namespace
 
@@ -240,25 +224,26 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
 }
 
 void TCompiler::DeleteFormFiles(TTargetOptions& TargetOptions) {
-  const std::string bplDir = TargetOptions.BPLDir();
-  for (const std::string& name : FilesIn(bplDir)) {
-    if (HasExtension(name, {".dfm", ".xfm", ".res", ".dcr"})) platform::RemoveFile(bplDir + "\\" + name);
-  }
+  std::vector<FoundFile> files;
+  FindFiles(TargetOptions.BPLDir(), "*", false, kFormFileExtensions, files);
+  for (const FoundFile& file : files) platform::RemoveFile(file.path);
 }
 
 void TCompiler::CopyFormFiles(TTargetOptions& TargetOptions) {
-  const std::string sources = ExcludeTrailingPathDelimiter(TargetOptions.InstallData().SourcesDir());
   const std::string bplDir = TargetOptions.BPLDir();
-  for (const std::string& name : FilesIn(sources)) {
-    if (HasExtension(name, {".dfm", ".xfm", ".res", ".dcr"})) {
-      platform::CopyFileTo(sources + "\\" + name, bplDir + "\\" + name, false);
-    }
+  std::vector<FoundFile> files;
+  FindFiles(ExcludeTrailingPathDelimiter(TargetOptions.InstallData().SourcesDir()), "*", false, kFormFileExtensions,
+            files);
+  for (const FoundFile& file : files) {
+    platform::CopyFileTo(file.path, bplDir + "\\" + ExtractFileName(file.path), false);
   }
 }
 
 void TCompiler::CopyHeadersToIDE(TTargetOptions& TargetOptions) {
-  const std::string bplDir = TargetOptions.BPLDir();
-  for (const std::string& name : FilesIn(bplDir, "*.hpp")) {
+  std::vector<FoundFile> headers;
+  FindFiles(TargetOptions.BPLDir(), "*.hpp", false, {}, headers);
+  for (const FoundFile& found : headers) {
+    const std::string name = ExtractFileName(found.path);
     const std::string header = TargetOptions.HppDir() + "\\" + name;
     if (platform::FileExists(header)) platform::RemoveFile(header);
     platform::CopyFileTo(TargetOptions.HppOutDir() + "\\" + name, header, false);

@@ -17,27 +17,13 @@ std::unique_ptr<TInstallData> InstallData;
 
 namespace {
 
-std::string TrimBlanks(const std::string& s) {
-  size_t b = 0;
-  size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
-
 // A text file's lines joined with CR LF, as a text list would give them.
 std::string JoinedLines(const std::string& text) {
   std::string out;
-  size_t pos = 0;
-  bool first = true;
-  while (pos < text.size()) {
-    size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    if (!first) out += "\r\n";
-    out += text.substr(pos, end - pos);
-    first = false;
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    pos = end + 1;
+  const std::vector<std::string> lines = SplitLines(text);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) out += "\r\n";
+    out += lines[i];
   }
   return out;
 }
@@ -91,7 +77,7 @@ TInstallData::TInstallData() {
   if (!versionText) {
     throw Exception("Cannot read the file \"version\" of the installer package.");
   }
-  fVersion = std::make_unique<TVersion>(TrimBlanks(JoinedLines(*versionText)));
+  fVersion = std::make_unique<TVersion>(Trim(JoinedLines(*versionText)));
   // 9-10. Default folders.
   if (fInstallDir.empty()) {
     std::string programFiles = platform::KnownFolderPath(platform::KnownFolder::ProgramFiles);
@@ -147,7 +133,7 @@ void TInstallData::LoadFromRegistry() {
   }
   fInstallDir = ReadString(key, "InstallDir");
   fDemoDir = ReadString(key, "DemoDir");
-  fInstalledVersion = std::make_unique<TVersion>(TrimBlanks(ReadString(key, "InstalledVersion")));
+  fInstalledVersion = std::make_unique<TVersion>(Trim(ReadString(key, "InstalledVersion")));
   fInstalled = !fInstallDir.empty();
   fVisitWeb = key.ValueExists("Visit Web") ? ReadInteger(key, "Visit Web") != 0 : true;
   if (key.ValueExists("CompilationMode")) {

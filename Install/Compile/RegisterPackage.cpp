@@ -22,7 +22,7 @@ void TCompiler::InstallPackage(TTargetOptions& TargetOptions, const std::string&
   if (!TargetOptions.IsSupportDesigner()) return;
   FLogger->Debug("Installing package:" + PackageName);
   std::string fileName = JoinPath(TargetOptions.BPLDir(), GetPackageName(TargetOptions.Target(), PackageName));
-  fileName = fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size()) + ".bpl";
+  fileName = ChangeFileExt(fileName, ".bpl");
   TargetOptions.Target().KnownPackages().Add(fileName, ADescription);
 }
 
@@ -46,28 +46,22 @@ void TCompiler::AddLibraryPaths(TTargetOptions& TargetOptions) {
 void TCompiler::AddPathToList(const TCompileTarget& ATarget, TStringList& AList, const std::string& APath,
                               const std::string& AListName) {
   FLogger->Debug("Adding path to " + AListName + ": " + APath);
-  std::string candidate = APath;
-  int index = FindPathInList(AList, AListName, candidate);
-  if (index < 0) {
-    candidate = IncludeTrailingPathDelimiter(candidate);
-    index = FindPathInList(AList, AListName, candidate);
-  }
-  if (index < 0) {
-    candidate = ATarget.InsertDirMacros(candidate);
-    index = FindPathInList(AList, AListName, candidate);
-  }
-  if (index < 0) {
-    candidate = IncludeTrailingPathDelimiter(candidate);
-    index = FindPathInList(AList, AListName, candidate);
-  }
-  if (index < 0) {
-    FLogger->Debug("Adding to " + AListName + ": " + APath);
-    AList.push_back(APath);
+  for (const std::string& candidate : PathForms(ATarget, APath)) {
+    const int index = FindPathInList(AList, AListName, candidate);
+    if (index < 0) continue;
+    FLogger->Debug("Already in " + AListName + ": " + candidate);
+    FLogger->Debug("Replacing in " + AListName + ": \"" + candidate + "\" by \"" + APath + "\"");
+    AList[static_cast<size_t>(index)] = APath;
     return;
   }
-  FLogger->Debug("Already in " + AListName + ": " + candidate);
-  FLogger->Debug("Replacing in " + AListName + ": \"" + candidate + "\" by \"" + APath + "\"");
-  AList[static_cast<size_t>(index)] = APath;
+  FLogger->Debug("Adding to " + AListName + ": " + APath);
+  AList.push_back(APath);
+}
+
+std::vector<std::string> TCompiler::PathForms(const TCompileTarget& ATarget, const std::string& APath) {
+  const std::string withDelimiter = IncludeTrailingPathDelimiter(APath);
+  const std::string withMacros = ATarget.InsertDirMacros(withDelimiter);
+  return {APath, withDelimiter, withMacros, IncludeTrailingPathDelimiter(withMacros)};
 }
 
 int TCompiler::FindPathInList(const TStringList& AList, const std::string& AListName, const std::string& ACandidate) {

@@ -37,10 +37,6 @@ const char* const kInstallFiles[] = {"vxVexorin.ver",       "Vexorin.url",      
                                      "Uninstall\\7z.dll",   "Uninstall\\data.arc",  "Uninstall\\marlin",
                                      "Uninstall\\quillon"};
 
-std::string ChangeFileExt(const std::string& name, const std::string& ext) {
-  return name.substr(0, name.size() - ExtractFileExt(name).size()) + ext;
-}
-
 void RemoveFromPackageList(TLogToList& logger, TDelphiPackageList& list, const std::string& file,
                            const char* listName) {
   for (int i = 0; i < list.Count(); ++i) {
@@ -131,11 +127,10 @@ void TCompiler::RemovePackageFromFolder(const std::string& AFolder, const std::s
 }
 
 void TCompiler::DeleteIDEHeaders(TTargetOptions& TargetOptions) {
-  std::vector<platform::DirEntry> entries;
-  if (!platform::FindEntries(TargetOptions.BPLDir() + "\\*.hpp", entries)) return;
-  for (const platform::DirEntry& entry : entries) {
-    if (entry.isDirectory) continue;
-    const std::string header = TargetOptions.HppDir() + "\\" + entry.name;
+  std::vector<FoundFile> headers;
+  FindFiles(TargetOptions.BPLDir(), "*.hpp", false, {}, headers);
+  for (const FoundFile& found : headers) {
+    const std::string header = TargetOptions.HppDir() + "\\" + ExtractFileName(found.path);
     if (platform::FileExists(header)) platform::RemoveFile(header);
   }
 }
@@ -154,11 +149,7 @@ void TCompiler::RemoveSourcePath(TTargetOptions& TargetOptions) {
 void TCompiler::RemovePathFromList(const TCompileTarget& ATarget, TStringList& AList, const std::string& AListName,
                                    const std::string& APath) {
   FLogger->Debug("Removing path from " + AListName + ": " + APath);
-  const std::string withDelimiter = IncludeTrailingPathDelimiter(APath);
-  const std::string withMacros = ATarget.InsertDirMacros(withDelimiter);
-  for (const std::string& candidate : {APath, withDelimiter, withMacros, IncludeTrailingPathDelimiter(withMacros)}) {
-    DeletePathFromList(AList, AListName, candidate);
-  }
+  for (const std::string& candidate : PathForms(ATarget, APath)) DeletePathFromList(AList, AListName, candidate);
 }
 
 void TCompiler::DeletePathFromList(TStringList& AList, const std::string& AListName, const std::string& ACandidate) {

@@ -60,6 +60,19 @@ TEST(UtilsTest, PrefixSuffixAndIndexOfText) {
   EXPECT_EQ(IndexOfText("", {}), -1);
 }
 
+TEST(UtilsTest, TrimAndSplitLines) {
+  EXPECT_EQ(Trim(" \t a b\r\n\x01"), "a b");
+  EXPECT_EQ(Trim("  "), "");
+  struct Case {
+    const char* text;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"", {}}, {"a", {"a"}}, {"a\r\nb\r\n", {"a", "b"}}, {"a\n\nb", {"a", "", "b"}}, {"a\rb\n\r", {"a", "b", ""}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
+}
+
 TEST(UtilsTest, FilePathPieces) {
   EXPECT_EQ(ExtractFileDir("C:\\a\\b.txt"), "C:\\a");
   EXPECT_EQ(ExtractFileDir("C:\\b.txt"), "C:\\");
@@ -67,6 +80,9 @@ TEST(UtilsTest, FilePathPieces) {
   EXPECT_EQ(ExtractFileName("C:\\a\\b.txt"), "b.txt");
   EXPECT_EQ(ExtractFileExt("C:\\a.d\\b"), "");
   EXPECT_EQ(ExtractFileExt("C:\\a\\b.tar.GZ"), ".GZ");
+  EXPECT_EQ(ChangeFileExt("C:\\a\\vxVexorinD7.dpk", ".bpl"), "C:\\a\\vxVexorinD7.bpl");
+  EXPECT_EQ(ChangeFileExt("C:\\a.d\\b", ".mak"), "C:\\a.d\\b.mak");
+  EXPECT_EQ(ChangeFileExt("dclado70.bpl", ""), "dclado70");
 }
 
 class UtilsFilesTest : public ::testing::Test {

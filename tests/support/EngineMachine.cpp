@@ -33,16 +33,11 @@ EngineMachine::~EngineMachine() {
   if (InstallData) {
     const TTargetOptionsList& list = InstallData->TargetOptions();
     for (int i = 0; i < list.Count(); ++i) {
-      std::vector<platform::DirEntry> headers;
-      const std::string hppDir = list.Items(i)->HppDir();
-      if (platform::FindEntries(hppDir + "\\*.hpp", headers)) {
-        for (const auto& header : headers) {
-          if (!header.isDirectory) platform::RemoveFile(hppDir + "\\" + header.name);
-        }
-      }
+      std::vector<FoundFile> headers;
+      FindFiles(list.Items(i)->HppDir(), "*.hpp", false, {}, headers);
+      for (const FoundFile& header : headers) platform::RemoveFile(header.path);
       for (const char* base : {"vxVexorin", "vxEmpty"}) {
-        std::string name = TCompiler::GetPackageName(list.Items(i)->Target(), base);
-        name = name.substr(0, name.size() - 4) + ".bpl";
+        const std::string name = ChangeFileExt(TCompiler::GetPackageName(list.Items(i)->Target(), base), ".bpl");
         const std::string copy = IncludeTrailingPathDelimiter(platform::SystemDirectory()) + name;
         if (platform::FileExists(copy)) platform::RemoveFile(copy);
       }

@@ -69,7 +69,7 @@ std::optional<Resolved> Resolve(const std::string& path) {
     lastError = error;
     return std::nullopt;
   }
-  auto host = machine.HostPath(*full, error);
+  auto host = machine.HostPathOfFull(*full, error);
   if (!host) {
     lastError = error;
     return std::nullopt;

@@ -526,11 +526,15 @@ std::optional<std::string> FindNameIn(const std::string& folder, const std::stri
 std::optional<std::string> Machine::HostPath(const std::string& path, uint32_t& error) const {
   const auto full = FullPath(path, error);
   if (!full) return std::nullopt;
+  return HostPathOfFull(*full, error);
+}
+
+std::optional<std::string> Machine::HostPathOfFull(const std::string& full, uint32_t& error) const {
   std::string host = root_ + "/drive_";
-  host += static_cast<char>((*full)[0] - 'A' + 'a');
+  host += static_cast<char>(full[0] - 'A' + 'a');
   struct stat st {};
   // Most paths name existing files in their own letter case: one look decides.
-  std::string direct = host + full->substr(2);
+  std::string direct = host + full.substr(2);
   std::replace(direct.begin(), direct.end(), '\\', '/');
   if (direct.back() == '/') direct.pop_back();
   if (::lstat(direct.c_str(), &st) == 0) return direct;
@@ -548,10 +552,10 @@ std::optional<std::string> Machine::HostPath(const std::string& path, uint32_t& 
   }
   bool exists = true;  // whether every name so far exists on the host
   size_t pos = 3;
-  while (pos < full->size()) {
-    size_t next = full->find('\\', pos);
-    if (next == std::string::npos) next = full->size();
-    const std::string name = full->substr(pos, next - pos);
+  while (pos < full.size()) {
+    size_t next = full.find('\\', pos);
+    if (next == std::string::npos) next = full.size();
+    const std::string name = full.substr(pos, next - pos);
     pos = next + 1;
     std::string candidate = host + "/" + name;
     if (exists && ::lstat(candidate.c_str(), &st) != 0) {

@@ -97,6 +97,8 @@ class Machine {
   // The host path of a Windows path, each existing name matched without regard
   // to case; names that do not exist yet keep the case given.
   std::optional<std::string> HostPath(const std::string& path, uint32_t& error) const;
+  // The same for a path FullPath made.
+  std::optional<std::string> HostPathOfFull(const std::string& fullPath, uint32_t& error) const;
   // The Windows path of a host path inside the machine's drives.
   std::optional<std::string> WindowsPathOf(const std::string& hostPath) const;
 

@@ -220,7 +220,7 @@ bool ChildProcess::Create(const std::string& commandLine, const std::string& cur
     }
     windowsDir = *full;
   }
-  const auto hostDir = machine.HostPath(windowsDir, error);
+  const auto hostDir = machine.HostPathOfFull(windowsDir, error);
   if (!hostDir) {
     SetLastErrorCode(error);
     return false;

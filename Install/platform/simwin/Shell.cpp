@@ -103,7 +103,7 @@ bool MoveToRecycleBin(const std::string& path) {
   }
   // The bin is a place to keep things, not a place to create them: bypass
   // creation faults there, as the shell does with its own folder.
-  auto src = machine.HostPath(*full, error);
+  auto src = machine.HostPathOfFull(*full, error);
   auto dst = machine.HostPath(target, error);
   if (!src || !dst) {
     SetLastErrorCode(error);

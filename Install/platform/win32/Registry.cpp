@@ -164,19 +164,19 @@ bool RegistryKey::DeleteValue(const std::string& name) {
   return RegDeleteValueW(impl_->key, wname->c_str()) == ERROR_SUCCESS;
 }
 
-std::vector<std::string> RegistryKey::SubKeyNames() const {
+namespace {
+
+// The names `enumerate(index, buffer, length)` gives for index 0, 1, ...,
+// starting from a buffer of `maxLength` characters and growing it when a
+// longer name was added meanwhile.
+template <typename Enumerate>
+std::vector<std::string> EnumerateNames(DWORD maxLength, Enumerate enumerate) {
   std::vector<std::string> names;
-  if (!impl_) return names;
-  DWORD maxLength = 0;
-  if (RegQueryInfoKeyW(impl_->key, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr, nullptr, nullptr, nullptr,
-                       nullptr, nullptr) != ERROR_SUCCESS) {
-    return names;
-  }
   std::vector<wchar_t> buffer(maxLength + 1);
   for (DWORD index = 0;;) {
     DWORD length = static_cast<DWORD>(buffer.size());
-    const LONG rc = RegEnumKeyExW(impl_->key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_MORE_DATA) {  // a longer name was added meanwhile
+    const LONG rc = enumerate(index, buffer.data(), &length);
+    if (rc == ERROR_MORE_DATA) {
       buffer.resize(buffer.size() * 2);
       continue;
     }
@@ -187,27 +187,28 @@ std::vector<std::string> RegistryKey::SubKeyNames() const {
   return names;
 }
 
-std::vector<std::string> RegistryKey::ValueNames() const {
-  std::vector<std::string> names;
-  if (!impl_) return names;
+}  // namespace
+
+std::vector<std::string> RegistryKey::SubKeyNames() const {
   DWORD maxLength = 0;
-  if (RegQueryInfoKeyW(impl_->key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr,
-                       nullptr, nullptr) != ERROR_SUCCESS) {
-    return names;
+  if (!impl_ || RegQueryInfoKeyW(impl_->key, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return {};
   }
-  std::vector<wchar_t> buffer(maxLength + 1);
-  for (DWORD index = 0;;) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    const LONG rc = RegEnumValueW(impl_->key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_MORE_DATA) {
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (rc != ERROR_SUCCESS) break;
-    names.push_back(Narrow(std::wstring_view(buffer.data(), length)));
-    ++index;
+  return EnumerateNames(maxLength, [this](DWORD index, wchar_t* name, DWORD* length) {
+    return RegEnumKeyExW(impl_->key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+std::vector<std::string> RegistryKey::ValueNames() const {
+  DWORD maxLength = 0;
+  if (!impl_ || RegQueryInfoKeyW(impl_->key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxLength,
+                                 nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return {};
   }
-  return names;
+  return EnumerateNames(maxLength, [this](DWORD index, wchar_t* name, DWORD* length) {
+    return RegEnumValueW(impl_->key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 bool RegKeyExists(RegRoot root, const std::string& path) {
