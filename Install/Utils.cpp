@@ -126,3 +126,65 @@ void FindFiles(const std::string& folder, const std::string& mask, bool recursiv
     }
   }
 }
+
+std::string Format(const std::string& format, const std::vector<std::string>& args) {
+  std::string out;
+  size_t next = 0;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%' || i + 1 >= format.size()) {
+      out += format[i];
+      continue;
+    }
+    if (format[i + 1] == '%') {
+      out += '%';
+      ++i;
+      continue;
+    }
+    if (format[i + 1] == 's' && next < args.size()) {
+      out += args[next++];
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    size_t index = 0;
+    while (j < format.size() && format[j] >= '0' && format[j] <= '9') index = index * 10 + (format[j++] - '0');
+    if (j > i + 1 && j + 1 < format.size() && format[j] == ':' && format[j + 1] == 's' && index < args.size()) {
+      out += args[index];
+      next = index + 1;
+      i = j + 1;
+      continue;
+    }
+    out += format[i];
+  }
+  return out;
+}
+
+std::string ExtractRelativePath(const std::string& baseDir, const std::string& path) {
+  auto split = [](const std::string& text) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : text) {
+      if (c == '\\') {
+        parts.push_back(part);
+        part.clear();
+      } else {
+        part += c;
+      }
+    }
+    parts.push_back(part);
+    return parts;
+  };
+  const auto base = split(ExtractFileDir(IncludeTrailingPathDelimiter(baseDir)));
+  const auto target = split(path);
+  if (base.empty() || target.empty() || !platform::SameTextAscii(base[0], target[0])) return path;
+  size_t common = 0;
+  while (common < base.size() && common < target.size() && platform::SameTextAscii(base[common], target[common]))
+    ++common;
+  std::string out;
+  for (size_t i = common; i < base.size(); ++i) out += "..\\";
+  for (size_t i = common; i < target.size(); ++i) {
+    out += target[i];
+    if (i + 1 < target.size()) out += '\\';
+  }
+  return out;
+}

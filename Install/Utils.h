@@ -43,6 +43,16 @@ struct FoundFile {
 void FindFiles(const std::string& folder, const std::string& mask, bool recursive,
                const std::vector<std::string>& extensions, std::vector<FoundFile>& list);
 
+// The format text with its "%s" placeholders replaced by the arguments in
+// order, and "%N:s" by the argument N; "%%" is a percent sign. A placeholder
+// without an argument stays as it is.
+std::string Format(const std::string& format, const std::vector<std::string>& args);
+
+// The path relative to the base folder (which ends with a backslash), with
+// "..\" for each level up; a path on another drive stays whole. Letters are
+// compared without regard to ASCII case.
+std::string ExtractRelativePath(const std::string& baseDir, const std::string& path);
+
 // Path pieces as the program's Windows paths need them.
 std::string ExtractFileDir(const std::string& path);                         // without the trailing backslash
 std::string ExtractFileName(const std::string& path);                        // after the last '\', '/' or ':'

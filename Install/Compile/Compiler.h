@@ -7,6 +7,7 @@
 // Uninstall.cpp, CompilationMode.cpp and EngineRun.cpp.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -31,6 +32,9 @@ class TCompiler {
   TCompiler& operator=(const TCompiler&) = delete;
 
   TLogToList& Logger() const { return *FLogger; }
+  // Called on every poll while a tool runs, so the window stays responsive
+  // during a tool that prints little.
+  void SetOnIdle(std::function<void()> value) { FOnIdle = std::move(value); }
   bool Aborted() const { return FAborted; }
 
   // The package's file name for the IDE: the base name, "C" and the version
@@ -161,6 +165,7 @@ class TCompiler {
   bool MayRecycleFolder(const std::string& APath);
 
   bool FAborted = false;
+  std::function<void()> FOnIdle;
   std::unique_ptr<TLogToList> FLogger;
   std::vector<std::string>* fStrings = nullptr;
 };

@@ -4,7 +4,7 @@
 #include "Compile/TargetOptions.h"
 #include "SysUtils.h"
 #include "Utils.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Widgets.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -70,7 +70,7 @@ TInstallData::TInstallData() {
   // 7-8. The package's version.
   if (!platform::FileExists("version")) {
     const std::string text = "File not exists:\"version\". Invalid installer package.";
-    platform::ShowMessageBox(text, "Vexorin Installer");
+    gui::MessageBox(text, "Vexorin Installer");
     throw Exception(text);
   }
   const auto versionText = platform::ReadTextFile("version");

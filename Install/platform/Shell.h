@@ -35,7 +35,8 @@ std::optional<ShortcutInfo> ReadShortcut(const std::string& linkPath);
 
 // Moves a file or a folder with its content to the Recycle Bin, silently.
 bool MoveToRecycleBin(const std::string& path);
-// The shell's "open" verb on a file, folder or web address.
-bool ShellOpen(const std::string& target);
+// The shell's "open" verb on a file, folder or web address, with the
+// parameters for a program when there are any.
+bool ShellOpen(const std::string& target, const std::string& parameters = "");
 
 }  // namespace platform

@@ -1,20 +1,18 @@
-// A package without its version file, on the simulated machine where the
-// message box is recorded instead of shown.
+// A package without its version file: the message box is shown, then the
+// error is raised.
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "Compile/InstallData.h"
 #include "SysUtils.h"
 #include "TestMachine.h"
 #include "platform/Environment.h"
-#include "platform/FileSystem.h"
+#include "platform/gui/headless/Headless.h"
 
 TEST(InstallDataSimwinTest, MissingVersionFileIsShownAndRaised) {
   TestMachine machine;
   ASSERT_TRUE(platform::SetCurrentDir(machine.Dir()));
+  std::vector<std::string> shown;
+  gui::headless::SetOutput([&shown](const std::string& line) { shown.push_back(line); });
   const std::string text = "File not exists:\"version\". Invalid installer package.";
   try {
     TInstallData data;
@@ -22,9 +20,7 @@ TEST(InstallDataSimwinTest, MissingVersionFileIsShownAndRaised) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.what(), text);
   }
-  std::ifstream log(std::string(std::getenv("SIMWIN_ROOT")) + "/shell.log");
-  std::stringstream content;
-  content << log.rdbuf();
-  EXPECT_EQ(content.str(), "messagebox\tVexorin Installer\t" + text + "\n");
+  gui::headless::SetOutput(nullptr);
+  EXPECT_EQ(shown, (std::vector<std::string>{"=== message box \"Vexorin Installer\"", "  " + text, "  buttons: [OK]"}));
   CmdOptions.reset();
 }

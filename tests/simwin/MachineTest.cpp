@@ -176,11 +176,13 @@ TEST_F(MachineTest, RecycleBinKeepsWhatIsMovedThereReadable) {
   EXPECT_FALSE(MoveToRecycleBin("C:\\"));
 }
 
-TEST_F(MachineTest, ShellOpenAndMessageBoxesAreRecorded) {
+TEST_F(MachineTest, ShellOpenIsRecorded) {
   EXPECT_TRUE(ShellOpen("C:\\Users\\Tester\\Start Menu\\Vexorin"));
   EXPECT_TRUE(ShellOpen("https://example.invalid/kb"));
+  EXPECT_TRUE(ShellOpen("explorer.exe", "C:\\Program Files (x86)\\Orlentix\\Vexorin"));
   EXPECT_EQ(ReadHost(HostRoot() + "/shell.log"),
-            "open\tC:\\Users\\Tester\\Start Menu\\Vexorin\nopen\thttps://example.invalid/kb\n");
+            "open\tC:\\Users\\Tester\\Start Menu\\Vexorin\nopen\thttps://example.invalid/kb\n"
+            "open\texplorer.exe\tC:\\Program Files (x86)\\Orlentix\\Vexorin\n");
 }
 
 TEST_F(MachineTest, SettingsComeFromMachineIni) {

@@ -118,8 +118,8 @@ bool MoveToRecycleBin(const std::string& path) {
   return true;
 }
 
-bool ShellOpen(const std::string& target) {
-  simwin::Machine::Current().AppendShellLog("open\t" + target);
+bool ShellOpen(const std::string& target, const std::string& parameters) {
+  simwin::Machine::Current().AppendShellLog("open\t" + target + (parameters.empty() ? "" : "\t" + parameters));
   return true;
 }
 

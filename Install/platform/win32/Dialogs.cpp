@@ -35,61 +35,6 @@ HANDLE InputHandle() { return consoleIn != nullptr ? consoleIn : GetStdHandle(ST
 
 }  // namespace
 
-MsgResult ShowMessageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) {
-  UINT flags = MB_OK;
-  switch (buttons) {
-    case MsgButtons::Ok:
-      flags = MB_OK;
-      break;
-    case MsgButtons::OkCancel:
-      flags = MB_OKCANCEL;
-      break;
-    case MsgButtons::YesNo:
-      flags = MB_YESNO;
-      break;
-    case MsgButtons::YesNoCancel:
-      flags = MB_YESNOCANCEL;
-      break;
-  }
-  switch (icon) {
-    case MsgIcon::None:
-      break;
-    case MsgIcon::Information:
-      flags |= MB_ICONINFORMATION;
-      break;
-    case MsgIcon::Warning:
-      flags |= MB_ICONWARNING;
-      break;
-    case MsgIcon::Error:
-      flags |= MB_ICONERROR;
-      break;
-    case MsgIcon::Question:
-      flags |= MB_ICONQUESTION;
-      break;
-  }
-  switch (MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), flags)) {
-    case IDOK:
-      return MsgResult::Ok;
-    case IDYES:
-      return MsgResult::Yes;
-    case IDNO:
-      return MsgResult::No;
-    case IDCANCEL:
-      return MsgResult::Cancel;
-    default:
-      break;
-  }
-  // The box could not be shown: take the answer that changes nothing.
-  switch (buttons) {
-    case MsgButtons::Ok:
-      return MsgResult::Ok;
-    case MsgButtons::YesNo:
-      return MsgResult::No;
-    default:
-      return MsgResult::Cancel;
-  }
-}
-
 void AttachConsole() {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);

@@ -200,11 +200,13 @@ bool MoveToRecycleBin(const std::string& path) {
   return true;
 }
 
-bool ShellOpen(const std::string& target) {
+bool ShellOpen(const std::string& target, const std::string& parameters) {
   const auto wtarget = WideName(target);
-  if (target.empty() || !wtarget) return false;
+  const auto wparameters = WideName(parameters);
+  if (target.empty() || !wtarget || !wparameters) return false;
   EnsureCom();
-  const HINSTANCE result = ShellExecuteW(nullptr, L"open", wtarget->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const HINSTANCE result = ShellExecuteW(nullptr, L"open", wtarget->c_str(),
+                                         parameters.empty() ? nullptr : wparameters->c_str(), nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
