@@ -18,7 +18,7 @@
 namespace {
 
 // Exit codes besides the normal end (0) and the help screen (1).
-constexpr int kExitNoMachine = 2;      // the platform or the windows cannot start
+constexpr int kExitNoMachine = 2;     // the platform or the windows cannot start
 constexpr int kExitScriptFailed = 3;  // a scripted run met a step it could not do
 
 // The start-up sequence after the command line: true when the wizard runs.

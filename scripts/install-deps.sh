@@ -2,7 +2,11 @@
 # Installs what the native and the Windows builds need: Debian packages, then
 # PCRE2, pugixml and GoogleTest cross-built with MinGW-w64 from Debian's source
 # packages into a cache outside the clone. Idempotent and quiet when done.
+# With --native, only what the native build (the simulated machine) needs.
 set -euo pipefail
+
+native_only=0
+[ "${1:-}" = "--native" ] && native_only=1
 
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${VEXORIN_CACHE:-$HOME/.cache/vexorin}
@@ -15,6 +19,10 @@ packages=(
   7zip mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   wine wine32:i386 wine64 xvfb xauth
 )
+if [ $native_only = 1 ]; then
+  packages=(build-essential cmake ninja-build ccache pkg-config clang-format libpcre2-dev libpugixml-dev googletest
+    libgtest-dev libgmock-dev libbenchmark-dev 7zip)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,11 +30,11 @@ for p in "${packages[@]}"; do
 done
 
 need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ $native_only = 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
   need_update=1
 fi
-if ! grep -rqs '^Types: .*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+if [ $native_only = 0 ] && ! grep -rqs '^Types: .*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
   $sudo tee /etc/apt/sources.list.d/vexorin-deb-src.sources >/dev/null <<'SRC'
 Types: deb-src
 URIs: http://deb.debian.org/debian
@@ -45,4 +53,4 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ]; then
   fi
 fi
 
-"$here/build-mingw-deps.sh" "$cache/mingw-deps"
+[ $native_only = 1 ] || "$here/build-mingw-deps.sh" "$cache/mingw-deps"

@@ -13,11 +13,11 @@ std::string TCompiler::GetPackageName(const TCompileTarget& ATarget, const std::
 }
 
 int TCompiler::RunTool(const std::string& ACommand, const std::string& AParameters, const std::string& ACurrentDir) {
-  return CaptureExecute(ACommand, AParameters, ACurrentDir,
-                        [this](const std::string& Text, bool& Abort) { LogToolOutput(Text, Abort); },
-                        [this](void*) {
-                          if (FOnIdle) FOnIdle();
-                        });
+  return CaptureExecute(
+      ACommand, AParameters, ACurrentDir, [this](const std::string& Text, bool& Abort) { LogToolOutput(Text, Abort); },
+      [this](void*) {
+        if (FOnIdle) FOnIdle();
+      });
 }
 
 void TCompiler::LogToolOutput(const std::string& Text, bool& /*Abort*/) { FLogger->Debug(Text); }

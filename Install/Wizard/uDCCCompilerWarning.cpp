@@ -27,8 +27,9 @@ TfDCCCompilerWarning::TfDCCCompilerWarning() {
       "Delphi/Bin directory.");
   Label4->SetWordWrap(true);
   Label4->SetBounds(8, 128, 415, 28);
-  Label5 = Add<gui::Label>("Press the \"Continue Anyway\" button to install Vexorin without third-party connectivity "
-                           "packages.");
+  Label5 = Add<gui::Label>(
+      "Press the \"Continue Anyway\" button to install Vexorin without third-party connectivity "
+      "packages.");
   Label5->SetWordWrap(true);
   Label5->SetBounds(8, 162, 415, 28);
   Label6 = Add<gui::Label>("Press the \"Exit\" button to quit the installer.");

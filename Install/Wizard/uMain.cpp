@@ -111,14 +111,15 @@ void TfMain::CreateWelcomePages() {
   Label2 = AddLabel(wUpdatePage, kStrongRecommendation, 180, 80, 400, 170);
   Label11 = AddLabel(wUpdatePage, kProductDescription, 180, 262, 400, 56);
 
-  wMainternance = AddPage(Wizard, "wMainternance", "Vexorin maintenance", "Select the maintanance operation to perform");
+  wMainternance =
+      AddPage(Wizard, "wMainternance", "Vexorin maintenance", "Select the maintanance operation to perform");
   wMainternance->SetButtonVisible(WizardButton::Back, false);
   rbMainternance = wMainternance->Add<gui::RadioButton>("Add or Remove IDE installations");
   rbMainternance->SetBounds(kContentLeft, kContentTop + 8, 400, 17);
   rbMainternance->OnClick = [this] { rbMainternanceClick(); };
-  auto* lMainternance = AddLabel(wMainternance,
-                                 "Install Vexorin to new target IDE or remove installation from specific IDE.",
-                                 kContentLeft + 20, kContentTop + 28, 500, 14);
+  auto* lMainternance =
+      AddLabel(wMainternance, "Install Vexorin to new target IDE or remove installation from specific IDE.",
+               kContentLeft + 20, kContentTop + 28, 500, 14);
   lMainternance->OnClick = [this] { lMainternanceLabelClick(rbMainternance); };
   rbUninstall = wMainternance->Add<gui::RadioButton>("Uninstall Vexorin");
   rbUninstall->SetBounds(kContentLeft, kContentTop + 64, 400, 17);
@@ -129,8 +130,8 @@ void TfMain::CreateWelcomePages() {
 }
 
 void TfMain::CreateSimplePages() {
-  wLicensePage = AddPage(Wizard, "wLicensePage", "License agreement",
-                         "Please read the following license agreement carefully.");
+  wLicensePage =
+      AddPage(Wizard, "wLicensePage", "License agreement", "Please read the following license agreement carefully.");
   wLicensePage->SetButtonEnabled(WizardButton::Next, false);
   AddLabel(wLicensePage, "Press PAGE DOWN key to see the rest of the agreement.", kContentLeft, kContentTop, 500, 14);
   auto* licence = wLicensePage->Add<gui::Memo>();
@@ -222,8 +223,8 @@ void TfMain::CreateTargetPages() {
   Label23->SetBounds(kContentLeft, top + 106, kContentWidth, 14);
   Label23->OnClick = [this] { lblLinkClick(Label23); };
 
-  wIDEPage = AddPage(Wizard, "wIDEPage", "Choose IDE Targets",
-                     "Select all target IDEs where Vexorin should be installed");
+  wIDEPage =
+      AddPage(Wizard, "wIDEPage", "Choose IDE Targets", "Select all target IDEs where Vexorin should be installed");
   scrollIDE = wIDEPage->Add<gui::ScrollBox>();
   scrollIDE->SetBounds(kContentLeft - 16, kContentTop - 8, kContentWidth + 16, 330);
   wIDEPage->OnPage = [this] { wIDEPagePage(); };
@@ -307,9 +308,9 @@ void TfMain::CreateRunPages() {
   lbWasError->SetFontColor(gui::kRed);
   Label17 = AddLabel(wFinish, "Setup Log was saved at", kContentLeft + 44, kContentTop + 40, 500, 14);
   lSetupLogPath = AddLabel(wFinish, "", kContentLeft + 44, kContentTop + 56, 500, 14);
-  lbErrorDescription = AddLabel(wFinish,
-                                "You can review it for errors or send it to Orlenta Software for investigation.",
-                                kContentLeft + 44, kContentTop + 76, 500, 28);
+  lbErrorDescription =
+      AddLabel(wFinish, "You can review it for errors or send it to Orlenta Software for investigation.",
+               kContentLeft + 44, kContentTop + 76, 500, 28);
   btnOpenLogFile = wFinish->Add<gui::Button>("Open the log file");
   btnOpenLogFile->SetBounds(kContentLeft + 44, kContentTop + 108, 160, 25);
   btnOpenLogFile->OnClick = [this] { btnOpenLogFileClick(); };

@@ -18,8 +18,9 @@ struct VerbInfo {
 };
 
 constexpr VerbInfo kVerbs[] = {
-    {"expect", 1, 1}, {"click", 1, 1},  {"check", 1, 1},  {"uncheck", 1, 1}, {"choose", 1, 1}, {"type", 2, 2},
-    {"pick", 2, 2},   {"answer", 1, 1}, {"key", 1, 1},    {"close", 0, 0},   {"browse", 1, 2}, {"hold-keys", 0, 0},
+    {"expect", 1, 1}, {"click", 1, 1},  {"check", 1, 1},     {"uncheck", 1, 1}, {"choose", 1, 1},
+    {"type", 2, 2},   {"pick", 2, 2},   {"dblclick", 1, 1},  {"answer", 1, 1},  {"key", 1, 1},
+    {"close", 0, 0},  {"browse", 1, 2}, {"hold-keys", 0, 0},
 };
 
 bool keysHeld = false;
@@ -146,8 +147,8 @@ void Click(Form& window, const std::string& caption) {
       return;
     }
   }
-  Control* control = FindByCaption(
-      window, caption, {Kind::Button, Kind::CheckBox, Kind::RadioButton, Kind::LinkLabel, Kind::Label});
+  Control* control =
+      FindByCaption(window, caption, {Kind::Button, Kind::CheckBox, Kind::RadioButton, Kind::LinkLabel, Kind::Label});
   if (control != nullptr && (control->GetKind() != Kind::Label || control->OnClick)) {
     RequireEnabled(*control, caption);
     switch (control->GetKind()) {
@@ -361,6 +362,11 @@ void PerformStep(const ScriptStep& step, Form& window) {
     Choose(window, args[0]);
   } else if (step.verb == "type") {
     Type(window, args[0], args[1]);
+  } else if (step.verb == "dblclick") {
+    Control* control = FindByLabel(window, args[0]);
+    if (control->GetKind() != Kind::Edit) Fail("\"" + args[0] + "\" does not name an edit");
+    RequireEnabled(*control, args[0]);
+    if (auto& handler = static_cast<Edit*>(control)->OnDblClick) handler();
   } else if (step.verb == "pick") {
     Pick(window, args[0], args[1]);
   } else if (step.verb == "answer") {

@@ -9,6 +9,7 @@
 //   uncheck "CAPTION"            ... unchecked
 //   choose "CAPTION"             a radio button
 //   type "LABEL" "TEXT"          the edit named by the label gets the text
+//   dblclick "LABEL"             a double click in the edit named by the label
 //   pick "LABEL" "ENTRY"         the list or drop-down named by the label: the entry
 //   answer "BUTTON"              the open message box or dialog: press that button
 //   key Enter | key Esc          the key on the open dialog

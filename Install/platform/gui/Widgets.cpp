@@ -314,8 +314,7 @@ void Form::PressEnter() {
 }
 
 void Form::PressEsc() {
-  if (cancelButton_ != nullptr && cancelButton_->Showing() && cancelButton_->EnabledInTree())
-    cancelButton_->Click();
+  if (cancelButton_ != nullptr && cancelButton_->Showing() && cancelButton_->EnabledInTree()) cancelButton_->Click();
 }
 
 // ---- Wizard

@@ -507,9 +507,9 @@ struct FolderBrowser {
   std::string folderName;  // the folder to select at first; the chosen one on return
   bool desktopRoot = true;
   bool screenCenter = true;
-  int helpContext = 0;                   // 0: no Help button
-  std::string extraButton;               // an added button ("No directory"), empty for none
-  std::function<void()> onExtraButton;   // its click; the browser then ends as cancelled
+  int helpContext = 0;                           // 0: no Help button
+  std::string extraButton;                       // an added button ("No directory"), empty for none
+  std::function<void()> onExtraButton;           // its click; the browser then ends as cancelled
   std::function<void(bool& enable)> onEnableOk;  // may overrule the OK button's enabling
 };
 // True when a folder was chosen (in folderName, without a trailing backslash).

@@ -25,9 +25,9 @@ namespace {
 struct State {
   std::function<void(const std::string&)> output;
   std::unique_ptr<StepSource> steps;
-  std::vector<Form*> modal;        // the open modal forms, the active one last
-  std::vector<Control*> pending;   // changed since the last print, in order
-  std::string lastParagraph;       // the pane's latest text, not printed twice
+  std::vector<Form*> modal;       // the open modal forms, the active one last
+  std::vector<Control*> pending;  // changed since the last print, in order
+  std::string lastParagraph;      // the pane's latest text, not printed twice
   std::string clipboard;
 };
 
