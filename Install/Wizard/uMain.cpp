@@ -389,7 +389,10 @@ void TfMain::InitInstaller() {
   }
   // Maintenance opens with "Add or Remove IDE installations" chosen, the
   // choice that changes nothing by itself; the pages then follow it.
-  if (data.InstallType() == itMainternance) rbMainternance->SetChecked(true);
+  if (data.InstallType() == itMainternance) {
+    rbMainternance->SetChecked(true);
+    UpdateIDEPageButtons();
+  }
   Wizard->Start();
 }
 
