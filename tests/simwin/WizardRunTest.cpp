@@ -1,0 +1,320 @@
+// The real program run from scripts on a simulated machine: the start-up
+// paths, a new installation, an update, maintenance and an uninstallation
+// one after the other, a failing compiler, a run cancelled while it works, a
+// run the engine gives up, and the failures of the scripts themselves.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "HostCommands.h"
+
+namespace {
+
+const std::string kSimwin = SIMWIN_COMMAND;
+const std::string kDemoMachine = DEMO_MACHINE_SCRIPT;
+const std::string kBuildDir = BUILD_DIR;
+const std::string kExamples = EXAMPLES_DIR;
+constexpr const char* kPackage = "/drive_c/Users/Developer/Downloads/Vexorin";
+constexpr const char* kInstallDir = "/drive_c/Program Files (x86)/Orlentix/Vexorin";
+constexpr const char* kProductKey = "HKEY_LOCAL_MACHINE\\Software\\Orlenta Software\\Vexorin";
+constexpr const char* kUninstallKey =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VxVexorinVCL";
+constexpr const char* kDelphi7Packages = "HKEY_CURRENT_USER\\Software\\Borland\\Delphi\\7.0\\Known Packages";
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class WizardRunTest : public ::testing::Test {
+ protected:
+  WizardRunTest() {
+    char pattern[] = "/tmp/vexorin-wizard-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (made == nullptr) throw std::runtime_error("cannot make a folder");
+    root = made;
+    machine = root + "/m";
+  }
+  ~WizardRunTest() override {
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+  }
+
+  void MakeMachine(const std::string& ides = "delphi7 bcb6 bds5 bds9 bds23") {
+    const auto made = RunCommand(kDemoMachine + " " + machine + " --build " + kBuildDir + " --ides '" + ides + "'");
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+  }
+
+  // Runs setup.exe of the package folder with the script; its output and exit code.
+  CommandResult Run(const std::string& script) {
+    const std::string file = root + "/script.txt";
+    WriteHost(file, script);
+    return RunExample(file);
+  }
+  CommandResult RunExample(const std::string& file) {
+    return RunCommand("SIMWIN_ROOT=" + machine + " VEXORIN_SETUP_SCRIPT=" + file + " '" + machine + kPackage +
+                      "/setup.exe'");
+  }
+
+  std::string Show(const std::string& key) {
+    return RunCommand(kSimwin + " show " + machine + " '" + key + "'").output;
+  }
+  std::string SetupLog() { return ReadHost(machine + kInstallDir + "/setup.log"); }
+  bool Exists(const std::string& path) { return std::filesystem::exists(machine + path); }
+
+  std::string root;
+  std::string machine;
+};
+
+// The script of a new installation that leaves one IDE out.
+const char* const kNewInstallationWithoutXe2Win64 = R"s(expect "Welcome to the Vexorin Installation Wizard"
+click "Next >"
+check "Yes, I accept this agreement"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+expect "Choose IDE Targets"
+uncheck "Embarcadero RAD Studio XE2 Win64 (Enterprise)"
+click "Next >"
+expect "Configuration"
+click "Next >"
+expect "Compiling and Installing Packages"
+click "Next >"
+expect "Installation completed"
+uncheck "Open the Vexorin Knowledge Book"
+click "Finish"
+)s";
+
+}  // namespace
+
+TEST_F(WizardRunTest, NewInstallationUpdateMaintenanceAndUninstallation) {
+  MakeMachine();
+  // A new installation into every IDE but XE2 Win64.
+  auto run = Run(kNewInstallationWithoutXe2Win64);
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output, "  | Installation completed\n")) << run.output;
+  EXPECT_TRUE(Has(run.output, "  label: Vexorin component is installed successfully\n"));
+  EXPECT_TRUE(Has(run.output,
+                  "  label: Setup Log was saved at\n"
+                  "  label: C:\\Program Files (x86)\\Orlentix\\Vexorin\\setup.log\n"));
+  EXPECT_FALSE(Has(run.output, "  ! "));
+  std::string product = Show(kProductKey);
+  for (const char* ide :
+       {"C++Builder 6.0 (Enterprise)", "CodeGear RAD Studio 2007 (Enterprise)", "Delphi 7.0 (Enterprise)",
+        "Embarcadero RAD Studio 12 Win32 (Enterprise)", "Embarcadero RAD Studio 12 Win64 (Enterprise)",
+        "Embarcadero RAD Studio XE2 Win32 (Enterprise)"}) {
+    EXPECT_TRUE(Has(product, std::string("; sub-key: ") + ide + "\n")) << ide;
+  }
+  EXPECT_FALSE(Has(product, "XE2 Win64"));
+  EXPECT_TRUE(Has(product, "\"InstalledVersion\"=\"5.12.3.811 Professional Edition With Sources\""));
+  EXPECT_TRUE(Has(Show(kDelphi7Packages), "vxVexorinDsgnD7.bpl"));
+  EXPECT_TRUE(Has(Show(kUninstallKey), "\"DisplayVersion\"=\"5.12.3.811 Professional Edition With Sources\""));
+  EXPECT_TRUE(
+      Exists("/drive_c/Users/Developer/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orlentix/"
+             "Vexorin VCL Edition/Uninstall Vexorin.lnk"));
+  std::string log = SetupLog();
+  EXPECT_EQ(log.rfind("[", 0), 0u);
+  EXPECT_TRUE(Has(log, ", Info]Installation completed\r\n"));
+  EXPECT_TRUE(Has(log, ", Debug]"));
+
+  // An update to 5.12.4: the same IDEs, the new version.
+  WriteHost(machine + kPackage + "/version", "5.12.4.900 Professional With Sources\r\n");
+  run = RunExample(kExamples + "/update.txt");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output,
+                  "    This wizard will update the Vexorin component version 5.12.3.811 Professional "
+                  "Edition With Sources currently installed on your computer with newer version "
+                  "5.12.4.900 Professional Edition With Sources.\n"));
+  EXPECT_TRUE(Has(run.output, "  [x] Delphi 7.0 (Enterprise)\n  label: Action: Update\n"));
+  EXPECT_TRUE(Has(run.output, "  [ ] Embarcadero RAD Studio XE2 Win64 (Enterprise)\n  label: Action: Do nothing\n"));
+  EXPECT_FALSE(Has(run.output, "  ! "));
+  product = Show(kProductKey);
+  EXPECT_TRUE(Has(product, "\"InstalledVersion\"=\"5.12.4.900 Professional Edition With Sources\""));
+  EXPECT_FALSE(Has(product, "XE2 Win64"));
+  EXPECT_TRUE(Has(Show(kUninstallKey), "\"DisplayVersion\"=\"5.12.4.900 Professional Edition With Sources\""));
+  EXPECT_TRUE(Has(SetupLog(), "5.12.4.900"));
+
+  // Maintenance: XE2 Win64 in, Delphi 7 out.
+  run = RunExample(kExamples + "/maintenance.txt");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output, "  ~ [x] Delphi 7.0 (Enterprise)\n  ~ label: Action: Reinstall\n"));
+  EXPECT_TRUE(Has(run.output, "  ~ [ ] Delphi 7.0 (Enterprise)\n  ~ label: Action: Uninstall\n"));
+  EXPECT_FALSE(Has(run.output, "  ! "));
+  product = Show(kProductKey);
+  EXPECT_TRUE(Has(product, "; sub-key: Embarcadero RAD Studio XE2 Win64 (Enterprise)\n"));
+  EXPECT_FALSE(Has(product, "Delphi 7.0"));
+  EXPECT_TRUE(Has(product, "; sub-key: C++Builder 6.0 (Enterprise)\n"));
+  EXPECT_FALSE(Has(Show(kDelphi7Packages), "vxVexorin"));
+
+  // The full uninstallation: no log, the feedback question, nothing left.
+  std::filesystem::remove(machine + kInstallDir + "/setup.log");
+  run = RunExample(kExamples + "/uninstall.txt");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output, "  | Uninstall completed\n"));
+  EXPECT_TRUE(Has(run.output,
+                  "=== message box \"Vexorin Installer\"\n  Thank you for evaluation of Vexorin VCL "
+                  "Edition!\n"));
+  EXPECT_TRUE(Has(run.output, "  label: Vexorin component is now completely uninstalled from your computer\n"));
+  EXPECT_FALSE(Has(run.output, "Setup Log was saved at"));
+  EXPECT_FALSE(Has(run.output, "Open the Vexorin Knowledge Book"));
+  EXPECT_FALSE(Exists(std::string(kInstallDir) + "/setup.log"));
+  EXPECT_TRUE(Has(Show(kProductKey), "no key")) << Show(kProductKey);
+  EXPECT_FALSE(Has(Show(kUninstallKey), "DisplayName"));
+  EXPECT_FALSE(Has(Show("HKEY_CURRENT_USER\\Software\\Embarcadero\\BDS\\23.0\\Known Packages"), "vxVexorin"));
+  EXPECT_FALSE(Has(ReadHost(machine + "/shell.log"), "uninstall.html"));
+}
+
+TEST_F(WizardRunTest, AFailingCompilerIsReportedOnTheFinishPage) {
+  MakeMachine("delphi7 bds23");
+  std::filesystem::copy_file("/bin/false", machine + "/drive_c/Program Files (x86)/Borland/Delphi7/Bin/dcc32.exe",
+                             std::filesystem::copy_options::overwrite_existing);
+  const auto run = RunExample(kExamples + "/new-installation.txt");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output, "  ! Error compiling package: vxVexorinD7.dpk\n")) << run.output;
+  EXPECT_TRUE(Has(run.output,
+                  "  picture: exclamation\n"
+                  "  label: An error occurred during the installation of the component. (red) (bold)\n"
+                  "  label: Setup Log was saved at\n"
+                  "  label: C:\\Program Files (x86)\\Orlentix\\Vexorin\\setup.log\n"
+                  "  label: You can review it for errors or send it to Orlenta Software for "
+                  "investigation.\n"
+                  "  button: Open the log file\n"
+                  "  button: Open the containing folder\n"
+                  "  button: Submit a request for assistance\n"))
+      << run.output;
+  EXPECT_FALSE(Has(run.output, "installed successfully"));
+  EXPECT_TRUE(Has(SetupLog(), ", Error]Error compiling package: vxVexorinD7.dpk\r\n"));
+  // RAD Studio 12 got the suite all the same.
+  EXPECT_TRUE(Has(Show(kProductKey), "; sub-key: Embarcadero RAD Studio 12 Win32 (Enterprise)\n"));
+}
+
+TEST_F(WizardRunTest, CancelDuringTheRunLetsItCompleteAndEnds) {
+  MakeMachine("delphi7");
+  const auto run = Run(R"s(click "Next >"
+check "Yes, I accept this agreement"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+expect "Configuration"
+click "Next >"
+while-running click "Cancel"
+)s");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output, "  | Installation completed\n"));
+  EXPECT_FALSE(Has(run.output, "=== page \"Installation completed\""));
+  EXPECT_TRUE(Has(SetupLog(), ", Info]Installation completed\r\n"));
+  EXPECT_TRUE(Has(Show(kProductKey), "; sub-key: Delphi 7.0 (Enterprise)\n"));
+}
+
+TEST_F(WizardRunTest, ARunTheEngineGivesUpKeepsItsLog) {
+  MakeMachine("delphi7");
+  std::filesystem::remove(machine + kPackage + "/data.arc");
+  const auto run = Run(R"s(click "Next >"
+check "Yes, I accept this agreement"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+expect "Compiling and Installing Packages"
+click "Next >"
+expect "Installation completed"
+click "Finish"
+)s");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(
+      Has(run.output, "  ! The installation stopped: File not exists:\"data.arc\". Invalid installer package.\n"))
+      << run.output;
+  EXPECT_TRUE(Has(run.output, "  label: An error occurred during the installation of the component. (red) (bold)\n"));
+  EXPECT_TRUE(Has(SetupLog(), ", Error]The installation stopped: File not exists:\"data.arc\"."));
+  EXPECT_TRUE(Has(ReadHost(machine + "/shell.log"), "open\thttps://support.orlenta.com/kb/vexorin-vcl-quick-start"));
+}
+
+TEST_F(WizardRunTest, StartUpPaths) {
+  MakeMachine("");
+  struct Case {
+    const char* what;
+    std::string script;
+    bool wizard;         // the wizard's first page is shown
+    const char* opened;  // what the shell was asked to open, if anything
+  };
+  const Case cases[] = {
+      {"continue", "answer \"Continue with the installation\"\nclick \"Cancel\"\n", true, ""},
+      {"Esc", "key Esc\nclick \"Cancel\"\n", true, ""},
+      {"close box", "close\nclick \"Cancel\"\n", true, ""},
+      {"download", "answer \"Download Skyvane Now\"\n", false, "open\thttps://www.orlenta.com/skyvane/download.html\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(machine + "/shell.log");
+    const auto run = Run(c.script);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(Has(run.output, "=== dialog \"Vexorin Trial Version\"\n")) << run.output;
+    EXPECT_TRUE(Has(run.output, "  label: 5.12.3.811 Professional Edition With Sources (bold)\n"));
+    EXPECT_EQ(Has(run.output, "=== page \"Welcome to the Vexorin Installation Wizard\""), c.wizard);
+    EXPECT_EQ(ReadHost(machine + "/shell.log"), c.opened);
+  }
+
+  // A missing version file: two message boxes, no wizard.
+  std::filesystem::remove(machine + kPackage + "/version");
+  const auto run = Run("answer \"OK\"\nanswer \"OK\"\n");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output,
+            "=== message box \"Vexorin Installer\"\n"
+            "  File not exists:\"version\". Invalid installer package.\n"
+            "  buttons: [OK]\n"
+            "=== message box \"Vexorin Installer\"\n"
+            "  File not exists:\"version\". Invalid installer package.\n"
+            "  buttons: [OK]\n");
+}
+
+TEST_F(WizardRunTest, WithIdesTheNoIdeDialogIsNotShown) {
+  MakeMachine("delphi7");
+  const auto run = Run("expect \"Welcome to the Vexorin Installation Wizard\"\nclick \"Cancel\"\n");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_FALSE(Has(run.output, "Vexorin Trial Version"));
+}
+
+TEST_F(WizardRunTest, ScriptsThatFail) {
+  MakeMachine("delphi7");
+  struct Case {
+    const char* what;
+    std::string script;
+    int exitCode;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"unknown step", "click \"Next >\"\nfrobnicate \"it\"\n", 2,
+       "setup: the script " + root + "/script.txt: line 2: unknown step \"frobnicate\"\n"},
+      {"caption not there", "click \"Next >\"\nclick \"Nothing like it\"\n", 3,
+       "script error: line 2: click \"Nothing like it\": nothing to click is captioned \"Nothing like it\"\n"
+       "=== page \"License agreement\"\n"},
+      {"page does not come", "click \"Next >\"\nexpect \"Destination Folder\"\n", 3,
+       "script error: line 2: expect \"Destination Folder\": expected \"Destination Folder\", but \"License "
+       "agreement\" is shown\n=== page \"License agreement\"\n"},
+      {"disabled button", "click \"Next >\"\nclick \"Next >\"\n", 3,
+       "script error: line 2: click \"Next >\": the button \"Next >\" is disabled\n"},
+      {"script ends with the window open", "click \"Next >\"\n", 3,
+       "script error: the script ended while \"License agreement\" is shown\n"},
+      {"no message box", "answer \"OK\"\n", 3,
+       "script error: line 1: answer \"OK\": no message box or dialog is open\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto run = Run(c.script);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+    EXPECT_TRUE(Has(run.output, c.message)) << run.output;
+  }
+
+  // A message box nobody answers: the missing version file's.
+  std::filesystem::remove(machine + kPackage + "/version");
+  const auto unanswered = Run("");
+  EXPECT_EQ(unanswered.exitCode, 3) << unanswered.output;
+  EXPECT_TRUE(Has(unanswered.output,
+                  "script error: a message box is open and the script has no answer: \"File not "
+                  "exists:\"version\". Invalid installer package.\"\n"))
+      << unanswered.output;
+}
