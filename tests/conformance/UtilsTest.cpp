@@ -135,3 +135,19 @@ TEST_F(UtilsFilesTest, FindFilesFiltersAndRecurses) {
   FindFiles(dir + "\\Missing", "*", true, {}, found);
   EXPECT_TRUE(found.empty());
 }
+
+TEST(UtilsTest, FormatAndRelativePaths) {
+  EXPECT_EQ(Format("version %s with %s.", {"5.12.2", "5.12.3"}), "version 5.12.2 with 5.12.3.");
+  EXPECT_EQ(Format("\"%0:s\" needs \"%1:s\"; edit \"%2:s\\%3:s\", then \"%1:s\"", {"A", "B", "C", "D"}),
+            "\"A\" needs \"B\"; edit \"C\\D\", then \"B\"");
+  EXPECT_EQ(Format("no placeholder", {"x"}), "no placeholder");
+  EXPECT_EQ(Format("100%% and %s and %s", {"one"}), "100% and one and %s");
+  EXPECT_EQ(Format("%7:s", {"a"}), "%7:s");
+
+  EXPECT_EQ(ExtractRelativePath("C:\\Inst\\", "C:\\Inst\\Packages\\D7"), "Packages\\D7");
+  EXPECT_EQ(ExtractRelativePath("C:\\Inst\\Vexorin\\", "C:\\inst\\Demo\\Packages"), "..\\Demo\\Packages");
+  EXPECT_EQ(ExtractRelativePath("C:\\Program Files (x86)\\Orlentix\\Vexorin\\",
+                                "C:\\Users\\Public\\Documents\\Orlentix\\Packages\\RadStudio12"),
+            "..\\..\\..\\Users\\Public\\Documents\\Orlentix\\Packages\\RadStudio12");
+  EXPECT_EQ(ExtractRelativePath("C:\\Inst\\", "D:\\Demo"), "D:\\Demo");
+}

@@ -116,6 +116,8 @@ TEST_F(WizardRunTest, NewInstallationUpdateMaintenanceAndUninstallation) {
   EXPECT_EQ(log.rfind("[", 0), 0u);
   EXPECT_TRUE(Has(log, ", Info]Installation completed\r\n"));
   EXPECT_TRUE(Has(log, ", Debug]"));
+  // The knowledge book was unchecked before Finish.
+  EXPECT_FALSE(Has(ReadHost(machine + "/shell.log"), "/kb/"));
 
   // An update to 5.12.4: the same IDEs, the new version.
   WriteHost(machine + kPackage + "/version", "5.12.4.900 Professional With Sources\r\n");
@@ -222,9 +224,19 @@ click "Next >"
 expect "Compiling and Installing Packages"
 click "Next >"
 expect "Installation completed"
+click "< Back"
+expect "Compiling and Installing Packages"
+click "Next >"
+expect "Installation completed"
 click "Finish"
 )s");
   ASSERT_EQ(run.exitCode, 0) << run.output;
+  // The run happens once, however often its page is shown.
+  size_t runs = 0;
+  for (size_t at = run.output.find("  ! The installation stopped"); at != std::string::npos;
+       at = run.output.find("  ! The installation stopped", at + 1))
+    ++runs;
+  EXPECT_EQ(runs, 1u);
   EXPECT_TRUE(
       Has(run.output, "  ! The installation stopped: File not exists:\"data.arc\". Invalid installer package.\n"))
       << run.output;
