@@ -9,13 +9,13 @@ TEST(ScriptTest, LinesAndTheirSteps) {
       "# a comment\r\n"
       "\r\n"
       "  click \"&Next >\"\r\n"
-      "type \"Program Folder:\" \"Say \\\"hi\\\" \\\\ there\"\n"
+      "type \"Program Folder:\" \"Say \"\"hi\"\" C:\\ there\"\n"
       "while-running click Cancel\n"
       "browse button \"No directory\"\n"
       "hold-keys");
   ASSERT_EQ(steps.size(), 5u);
   EXPECT_EQ(steps[0].Describe(), "line 3: click \"&Next >\"");
-  EXPECT_EQ(steps[1].args, (std::vector<std::string>{"Program Folder:", "Say \"hi\" \\ there"}));
+  EXPECT_EQ(steps[1].args, (std::vector<std::string>{"Program Folder:", "Say \"hi\" C:\\ there"}));
   EXPECT_TRUE(steps[2].whileRunning);
   EXPECT_EQ(steps[2].Describe(), "line 5: while-running click \"Cancel\"");
   EXPECT_EQ(steps[3].args, (std::vector<std::string>{"button", "No directory"}));

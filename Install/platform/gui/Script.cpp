@@ -35,7 +35,8 @@ bool SameCaption(const std::string& caption, const std::string& wanted) {
   return platform::SameTextAscii(Trimmed(PlainCaption(caption)), Trimmed(PlainCaption(wanted)));
 }
 
-// The words of a line: bare words and double-quoted texts ("\"" and "\\" inside quotes).
+// The words of a line: bare words and double-quoted texts, in which a quote
+// is written twice; a backslash is a plain character, as in Windows paths.
 std::vector<std::string> Words(const std::string& text, int lineNumber) {
   std::vector<std::string> words;
   size_t i = 0;
@@ -49,8 +50,8 @@ std::vector<std::string> Words(const std::string& text, int lineNumber) {
       ++i;
       bool closed = false;
       while (i < text.size()) {
-        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\')) {
-          word += text[i + 1];
+        if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+          word += '"';
           i += 2;
         } else if (text[i] == '"') {
           closed = true;

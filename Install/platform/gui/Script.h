@@ -21,6 +21,7 @@
 //   while-running STEP           the step is done while the installation runs
 //
 // Captions are compared without their "&" markers and without regard to case.
+// A quote inside a quoted text is written twice; backslashes are plain.
 #pragma once
 
 #include <memory>
