@@ -65,6 +65,17 @@ class WizardRunTest : public ::testing::Test {
   std::string machine;
 };
 
+// A new installation from the welcome page to the configuration page, all as offered.
+const char* const kToConfiguration = R"s(click "Next >"
+check "Yes, I accept this agreement"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+click "Next >"
+expect "Configuration"
+)s";
+
 // The script of a new installation that leaves one IDE out.
 const char* const kNewInstallationWithoutXe2Win64 = R"s(expect "Welcome to the Vexorin Installation Wizard"
 click "Next >"
@@ -199,15 +210,7 @@ TEST_F(WizardRunTest, AFailingCompilerIsReportedOnTheFinishPage) {
 
 TEST_F(WizardRunTest, CancelDuringTheRunLetsItCompleteAndEnds) {
   MakeMachine("delphi7");
-  const auto run = Run(R"s(click "Next >"
-check "Yes, I accept this agreement"
-click "Next >"
-click "Next >"
-click "Next >"
-click "Next >"
-click "Next >"
-expect "Configuration"
-click "Next >"
+  const auto run = Run(std::string(kToConfiguration) + R"s(click "Next >"
 while-running click "Cancel"
 )s");
   ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -220,14 +223,7 @@ while-running click "Cancel"
 TEST_F(WizardRunTest, ARunTheEngineGivesUpKeepsItsLog) {
   MakeMachine("delphi7");
   std::filesystem::remove(machine + kPackage + "/data.arc");
-  const auto run = Run(R"s(click "Next >"
-check "Yes, I accept this agreement"
-click "Next >"
-click "Next >"
-click "Next >"
-click "Next >"
-click "Next >"
-click "Next >"
+  const auto run = Run(std::string(kToConfiguration) + R"s(click "Next >"
 expect "Compiling and Installing Packages"
 click "Next >"
 expect "Installation completed"
