@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "Utils.h"
+#include "ExitCodes.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/Text.h"
@@ -39,7 +40,7 @@ TCmdOptions::TCmdOptions(const std::vector<std::string>& args, HelpAction helpAc
   if (FHelp && helpAction == HelpAction::ShowAndExit) {
     platform::AttachConsole();
     PrintHelp();
-    std::exit(1);
+    std::exit(kExitHelp);
   }
   FItemList.clear();
 }

@@ -6,10 +6,12 @@
 
 #include "CmdLineUtils.h"
 #include "Compile/InstallData.h"
+#include "ExitCodes.h"
 #include "SysUtils.h"
 #include "Utils.h"
 #include "Wizard/uMain.h"
 #include "Wizard/uNoIDEWarning.h"
+#include "platform/ConsoleIO.h"
 #include "platform/Environment.h"
 #include "platform/Platform.h"
 #include "platform/gui/Script.h"
@@ -17,12 +19,12 @@
 
 namespace {
 
-// Exit codes besides the normal end (0) and the help screen (1).
-constexpr int kExitNoMachine = 2;     // the platform or the windows cannot start
-constexpr int kExitScriptFailed = 3;  // a scripted run met a step it could not do
+// An unattended run: --autoinstall or --autoupdate.
+bool UnattendedRun() { return CmdOptions->AutoInstall() || CmdOptions->AutoUpdate(); }
 
-// The start-up sequence after the command line: true when the wizard runs.
-bool StartUp() {
+// The start-up sequence after the command line: true when the wizard runs;
+// otherwise the exit code says why not.
+bool StartUp(int& exitCode) {
   gui::Application& application = gui::Application::Instance();
   application.SetTitle("Vexorin Installer");
 
@@ -34,9 +36,22 @@ bool StartUp() {
     InstallData = std::make_unique<TInstallData>();
   } catch (const Exception& e) {
     gui::MessageBox(e.Message(), application.Title());
+    if (UnattendedRun()) exitCode = kExitStartupFailed;
+    return false;
+  }
+  if (CmdOptions->AutoUpdate() && InstallData->InstallType() != itUpdate) {
+    platform::WriteStdOut(InstallData->InstallType() == itNew
+                              ? "Nothing to update: Vexorin is not installed on this computer.\n"
+                              : "Nothing to update: the installed version is this package's version.\n");
+    exitCode = kExitNothingToDo;
     return false;
   }
   if (InstallData->Targets().Count() == 0 && InstallData->InstallType() == itNew) {
+    if (UnattendedRun()) {
+      // Only --autoinstall gets here: the files are installed for a later build by hand.
+      platform::WriteStdOut("No IDE was found: the installation goes on without one (--autoinstall).\n");
+      return true;
+    }
     // "Continue with the installation" is the dialog's Cancel button, so Esc
     // and the close box go on too.
     TfNoIDEWarning warning;
@@ -52,26 +67,29 @@ int main(int argc, char** argv) {
   const std::string platformError = platform::InitializePlatform();
   if (!platformError.empty()) {
     std::fprintf(stderr, "setup: %s\n", platformError.c_str());
-    return kExitNoMachine;
+    return kExitCannotStart;
   }
 
   // Module initialisation: parse the command line; --help ends the process here.
   InitCmdLineUtils();
 
+  gui::SetUnattended(UnattendedRun());
   const std::string guiError = gui::InitializeGui();
   if (!guiError.empty()) {
     std::fprintf(stderr, "setup: %s\n", guiError.c_str());
     FinalizeCmdLineUtils();
-    return kExitNoMachine;
+    return kExitCannotStart;
   }
 
-  int exitCode = 0;
+  int exitCode = kExitSuccess;
   try {
-    if (StartUp()) {
+    if (StartUp(exitCode)) {
       TfMain main;
       gui::Application::Instance().SetMainForm(&main);
       main.Show();
+      if (UnattendedRun()) main.RunUnattended();
       gui::Application::Instance().Run();
+      exitCode = main.ExitCode();
     }
   } catch (const gui::ScriptFailed&) {
     exitCode = kExitScriptFailed;

@@ -2,8 +2,10 @@
 // the IDE rows, the configuration page, and the run on the compile page.
 #include "Wizard/uMain.h"
 
+#include "CmdLineUtils.h"
 #include "Compile/Compiler.h"
 #include "Compile/MetaProviders.h"
+#include "ExitCodes.h"
 #include "SetupLog.h"
 #include "SysUtils.h"
 #include "Utils.h"
@@ -12,6 +14,7 @@
 #include "Wizard/LicenseText.h"
 #include "Wizard/uDCCCompilerWarning.h"
 #include "Wizard/uMessageForm.h"
+#include "platform/ConsoleIO.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -647,6 +650,12 @@ void TfMain::wIDEPageNextButtonClick(bool& Stop) {
     if (options.Action() == atDoNothing || options.Target().Version() < 10 || !options.IsTurbo() ||
         options.HaveDCCCompiler())
       continue;
+    if (FUnattended) {
+      options.SetAction(atDoNothing);
+      Note(options.Target().DisplayName() +
+           " has no command-line compiler: the unattended run goes on without this IDE.");
+      continue;
+    }
     for (;;) {
       TfDCCCompilerWarning dialog;
       dialog.lblWarning->SetCaption(Format(dialog.lblWarning->Caption(), {options.Target().DisplayName()}));
@@ -665,12 +674,21 @@ void TfMain::wIDEPageNextButtonClick(bool& Stop) {
     Close();
     return;
   }
-  if (Stop) return;
+  // --ignore-ide lets a running IDE through, as Shift, Ctrl and Alt held down do.
+  if (Stop || CmdOptions->IgnoreIDE()) return;
   for (int i = 0; i < targets.Count(); ++i) {
     TTargetOptions& options = *targets.Items(i);
     if (options.Action() == atDoNothing || !options.IDERunning()) continue;
     if (gui::KeyDown(gui::Key::Shift) && gui::KeyDown(gui::Key::Ctrl) && gui::KeyDown(gui::Key::Alt)) continue;
     Stop = true;
+    if (FUnattended) {
+      // Nothing has been written yet: the run ends here.
+      platform::WriteStdOut(options.Target().DisplayName() +
+                            " IDE is running. Please close it before continue.\nNothing was changed.\n");
+      FExitCode = kExitRefused;
+      Close();
+      return;
+    }
     gui::MessageBox(options.Target().DisplayName() + " IDE is running. Please close it before continue.",
                     gui::Application::Instance().Title(), gui::MsgButtons::Ok, gui::MsgIcon::Warning);
   }
@@ -780,6 +798,7 @@ void TfMain::RunEngine() {
         LoggerLogMessage(ASender, ATimeStamp, ASeverity, AMessage);
       });
   engine.SetOnIdle([] { gui::Application::Instance().ProcessMessages(); });
+  for (const auto& note : FNotes) engine.Logger().Info(note);
   // An error that leaves the engine ends the run; it is logged like every
   // other error so that the log of the run is kept and the finish page
   // reports it.
@@ -892,4 +911,41 @@ void TfMain::wFinishFinishButtonClick(bool& /*Stop*/) {
   if (cbVisitWeb->Showing() && cbVisitWeb->EnabledInTree() && cbVisitWeb->Checked())
     platform::ShellOpen(web::kKnowledgeBook);
   Close();
+}
+
+// ---- Unattended runs
+
+void TfMain::Note(const std::string& text) {
+  FNotes.push_back(text);
+  platform::WriteStdOut(text + "\n");
+}
+
+void TfMain::RunUnattended() {
+  FUnattended = true;
+  // --autoupdate touches only the IDEs that have the suite, also beside --autoinstall.
+  const bool installEverywhere = CmdOptions->AutoInstall() && !CmdOptions->AutoUpdate();
+  const char* option = installEverywhere ? "--autoinstall" : "--autoupdate";
+  gui::Application& application = gui::Application::Instance();
+  for (gui::WizardPage* page = Wizard->ActivePage(); page != wFinish && !application.Terminated();
+       page = Wizard->ActivePage()) {
+    if (page == wMainternance) rbMainternance->SetChecked(true);
+    if (page == wLicensePage) {
+      cbAgree->SetChecked(true);
+      Note(std::string("The licence agreement is accepted by ") + option + ".");
+    }
+    if (page == wIDEPage && installEverywhere) {
+      for (const auto& child : scrollIDE->Children()) {
+        if (child->GetKind() != gui::Kind::CheckBox || child->Data() == nullptr || !child->Enabled()) continue;
+        static_cast<gui::CheckBox*>(child.get())->SetState(gui::CheckState::Checked);
+      }
+    }
+    if (!page->ButtonVisible(WizardButton::Next) || !page->ButtonEnabled(WizardButton::Next)) break;
+    Wizard->ClickButton(WizardButton::Next);
+    if (Wizard->ActivePage() == page) break;
+  }
+  if (Wizard->ActivePage() != wFinish) return;
+  FExitCode = FWasErrors ? kExitCompletedWithErrors : kExitSuccess;
+  if (FLogWritten) platform::WriteStdOut("setup.log: " + lSetupLogPath->Caption() + "\n");
+  // Without --autoclose the finish page stays for whoever looks.
+  if (CmdOptions->AutoCloseAfterSuccess() && !FWasErrors) Close();
 }

@@ -53,6 +53,14 @@ class TfMain : public gui::Form {
   void cbVisitWebClick();
   void wFinishFinishButtonClick(bool& Stop);
 
+  // Goes through the pages without a person, as a user who presses Next on
+  // every page would (--autoinstall, --autoupdate): the licence accepted, the
+  // folders and modes as offered; with --autoinstall every IDE that can take
+  // the suite gets it. Every question gets its safe answer and a line saying so.
+  void RunUnattended();
+  // kExitSuccess, or what an unattended run ended with.
+  int ExitCode() const { return FExitCode; }
+
   const std::vector<std::string>& BuildLog() const { return FBuildLog; }
   bool wasErrors() const { return FWasErrors; }
   bool Compiled() const { return FCompiled; }
@@ -139,4 +147,9 @@ class TfMain : public gui::Form {
   bool FForceExtractForAllIDE = false;
   // Whether setup.log was written for this run.
   bool FLogWritten = false;
+  // A line for standard output and for the log of the run, which starts later.
+  void Note(const std::string& text);
+  bool FUnattended = false;
+  int FExitCode = 0;
+  std::vector<std::string> FNotes;
 };

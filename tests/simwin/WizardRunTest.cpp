@@ -4,66 +4,12 @@
 // run the engine gives up, and the failures of the scripts themselves.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-
-#include "HostCommands.h"
+#include "ProgramRun.h"
 
 namespace {
 
-const std::string kSimwin = SIMWIN_COMMAND;
-const std::string kDemoMachine = DEMO_MACHINE_SCRIPT;
-const std::string kBuildDir = BUILD_DIR;
-const std::string kExamples = EXAMPLES_DIR;
-constexpr const char* kPackage = "/drive_c/Users/Developer/Downloads/Vexorin";
-constexpr const char* kInstallDir = "/drive_c/Program Files (x86)/Orlentix/Vexorin";
-constexpr const char* kProductKey = "HKEY_LOCAL_MACHINE\\Software\\Orlenta Software\\Vexorin";
-constexpr const char* kUninstallKey =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VxVexorinVCL";
-constexpr const char* kDelphi7Packages = "HKEY_CURRENT_USER\\Software\\Borland\\Delphi\\7.0\\Known Packages";
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-class WizardRunTest : public ::testing::Test {
- protected:
-  WizardRunTest() {
-    char pattern[] = "/tmp/vexorin-wizard-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    if (made == nullptr) throw std::runtime_error("cannot make a folder");
-    root = made;
-    machine = root + "/m";
-  }
-  ~WizardRunTest() override {
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
-  }
-
-  void MakeMachine(const std::string& ides = "delphi7 bcb6 bds5 bds9 bds23") {
-    const auto made = RunCommand(kDemoMachine + " " + machine + " --build " + kBuildDir + " --ides '" + ides + "'");
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-  }
-
-  // Runs setup.exe of the package folder with the script; its output and exit code.
-  CommandResult Run(const std::string& script) {
-    const std::string file = root + "/script.txt";
-    WriteHost(file, script);
-    return RunExample(file);
-  }
-  CommandResult RunExample(const std::string& file) {
-    return RunCommand("SIMWIN_ROOT=" + machine + " VEXORIN_SETUP_SCRIPT=" + file + " '" + machine + kPackage +
-                      "/setup.exe'");
-  }
-
-  std::string Show(const std::string& key) {
-    return RunCommand(kSimwin + " show " + machine + " '" + key + "'").output;
-  }
-  std::string SetupLog() { return ReadHost(machine + kInstallDir + "/setup.log"); }
-  bool Exists(const std::string& path) { return std::filesystem::exists(machine + path); }
-
-  std::string root;
-  std::string machine;
-};
+using namespace programrun;
+using WizardRunTest = ProgramRunTest;
 
 // A new installation from the welcome page to the configuration page, all as offered.
 const char* const kToConfiguration = R"s(click "Next >"

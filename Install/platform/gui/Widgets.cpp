@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
+#include "platform/ConsoleIO.h"
 #include "platform/gui/Backend.h"
+#include "platform/gui/TextView.h"
 
 namespace gui {
 
@@ -473,16 +475,31 @@ Application& Application::Instance() {
 }
 
 void Application::Run() {
-  if (mainForm_ == nullptr) return;
-  terminated_ = false;
+  if (mainForm_ == nullptr || terminated_) return;
   backend::RunMainLoop();
 }
 
 void Application::ProcessMessages() { backend::ProcessMessages(); }
 
+namespace {
+bool unattended = false;
+}  // namespace
+
+void SetUnattended(bool value) { unattended = value; }
+
+bool Unattended() { return unattended; }
+
 std::string InitializeGui() { return backend::Initialize(); }
 
 MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) {
+  if (unattended) {
+    const std::string answer = MessageBoxButtons(buttons).back();
+    platform::WriteStdOut("message box \"" + caption + "\": " + text + "\nanswered \"" + answer +
+                          "\" (unattended run)\n");
+    if (answer == "No") return MsgResult::No;
+    if (answer == "Cancel") return MsgResult::Cancel;
+    return MsgResult::Ok;
+  }
   return backend::MessageBox(text, caption, buttons, icon);
 }
 

@@ -473,8 +473,13 @@ class Application {
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& value) { title_ = value; }
   Form* MainForm() const { return mainForm_; }
-  void SetMainForm(Form* value) { mainForm_ = value; }
-  // Runs the message loop until the main form closes; returns at once without one.
+  // A new main form starts a new run of the message loop.
+  void SetMainForm(Form* value) {
+    mainForm_ = value;
+    terminated_ = false;
+  }
+  // Runs the message loop until the main form closes; returns at once without
+  // one, or when it has closed already.
   void Run();
   // Lets the backend handle what is pending (paint, clicks, keys).
   void ProcessMessages();
@@ -487,6 +492,12 @@ class Application {
   Form* mainForm_ = nullptr;
   bool terminated_ = false;
 };
+
+// An unattended run: nobody answers questions. A message box is not shown;
+// it gets its last button (OK, No or Cancel: the answer that changes least)
+// and a line on standard output says so. Set before InitializeGui.
+void SetUnattended(bool value);
+bool Unattended();
 
 // Prepares the backend for the program's windows; an error text when the
 // program cannot show them (the headless program with neither a script nor

@@ -128,6 +128,8 @@ std::string Initialize() {
     }
     return {};
   }
+  // An unattended run needs nobody: without a script the windows only show.
+  if (Unattended()) return {};
   if (!StandardInputIsTerminal())
     return std::string("no script and no terminal: name a script of steps in ") + kScriptVariable +
            " (see README), or run the program from a terminal and type the steps";
