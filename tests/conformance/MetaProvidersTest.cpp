@@ -100,7 +100,7 @@ TEST_F(MetaProvidersTest, FortyProvidersInTheirOrder) {
     EXPECT_TRUE(regKeys.insert(platform::AsciiUpperCase(p.RegKey())).second) << p.RegKey();
 
     // Every pattern compiles for every IDE version and platform.
-    for (int version = 1; version <= 29; ++version) {
+    for (int version = 1; version <= kLastProductVersion; ++version) {
       for (const char* platformName : {"Win32", "Win64", ""}) {
         const TMacroList macros = {
             {"e", "D"},

@@ -37,15 +37,18 @@ const std::pair<bool, bool> kNeither{false, false};
 TEST(VersionTablesTest, EntriesByProductVersion) {
   EXPECT_EQ(VersionTableEntry(IDEFolderNames, 21), "DelphiXe7");
   EXPECT_EQ(VersionTableEntry(IDEFolderNames, 29), "RadStudio12");
+  EXPECT_EQ(VersionTableEntry(IDEFolderNames, 30), "RadStudio13");
   EXPECT_EQ(VersionTableEntry(CBuilderFolderNames, 5), "CBuilder5");
   EXPECT_EQ(VersionTableEntry(CBuilderFolderNames, 7), "");
   EXPECT_EQ(VersionTableEntry(VersionTokens, 12), "2009");
   EXPECT_EQ(VersionTableEntry(VersionTokens, 24), "RS10_1");
+  EXPECT_EQ(VersionTableEntry(VersionTokens, 30), "RS13");
   EXPECT_EQ(VersionTableEntry(ProviderVersionTokens, 22), "XE8");
   EXPECT_EQ(VersionTableEntry(ProviderVersionTokens, 27), "rsdelphi%P104");
+  EXPECT_EQ(VersionTableEntry(ProviderVersionTokens, 30), "rsdelphi%P13");
   // Version 13 was never released; versions outside the tables have no entry.
   for (const TVersionTable* table : {&IDEFolderNames, &CBuilderFolderNames, &VersionTokens, &ProviderVersionTokens}) {
-    for (int version : {13, 0, -1, 30, 60}) EXPECT_EQ(VersionTableEntry(*table, version), "") << version;
+    for (int version : {13, 0, -1, 31, 37, 60}) EXPECT_EQ(VersionTableEntry(*table, version), "") << version;
   }
 }
 
