@@ -21,38 +21,52 @@ using platform::RegRoot;
 namespace {
 
 struct BDSVersionInfo {
+  int major;
   const char* name;
   const char* versionStr;
   int version;
   bool accepted;
 };
 
-// Indexed by the BDS major version minus one.
-const BDSVersionInfo BDSVersions[23] = {
-    {"C#Builder", "1.0", 1, false},
-    {"Delphi", "8", 8, false},
-    {"Delphi", "2005", 9, true},
-    {"Borland Developer Studio", "2006", 10, true},
-    {"CodeGear RAD Studio", "2007", 11, true},
-    {"CodeGear RAD Studio", "2009", 12, true},
-    {"Embarcadero RAD Studio", "2010", 14, true},
-    {"Embarcadero RAD Studio", "XE", 15, true},
-    {"Embarcadero RAD Studio", "XE2", 16, true},
-    {"Embarcadero RAD Studio", "XE3", 17, true},
-    {"Embarcadero RAD Studio", "XE4", 18, true},
-    {"Embarcadero RAD Studio", "XE5", 19, true},
-    {"skipped", "skipped", 19, false},
-    {"Embarcadero RAD Studio", "XE6", 20, true},
-    {"Embarcadero RAD Studio", "XE7", 21, true},
-    {"Embarcadero RAD Studio", "XE8", 22, true},
-    {"Embarcadero RAD Studio", "10", 23, true},
-    {"Embarcadero RAD Studio", "10.1", 24, true},
-    {"Embarcadero RAD Studio", "10.2", 25, true},
-    {"Embarcadero RAD Studio", "10.3", 26, true},
-    {"Embarcadero RAD Studio", "10.4", 27, true},
-    {"Embarcadero RAD Studio", "11", 28, true},
-    {"Embarcadero RAD Studio", "12", 29, true},
+// By BDS major version; the majors 24 to 36 were never released.
+const BDSVersionInfo BDSVersions[] = {
+    {1, "C#Builder", "1.0", 1, false},
+    {2, "Delphi", "8", 8, false},
+    {3, "Delphi", "2005", 9, true},
+    {4, "Borland Developer Studio", "2006", 10, true},
+    {5, "CodeGear RAD Studio", "2007", 11, true},
+    {6, "CodeGear RAD Studio", "2009", 12, true},
+    {7, "Embarcadero RAD Studio", "2010", 14, true},
+    {8, "Embarcadero RAD Studio", "XE", 15, true},
+    {9, "Embarcadero RAD Studio", "XE2", 16, true},
+    {10, "Embarcadero RAD Studio", "XE3", 17, true},
+    {11, "Embarcadero RAD Studio", "XE4", 18, true},
+    {12, "Embarcadero RAD Studio", "XE5", 19, true},
+    {13, "skipped", "skipped", 19, false},
+    {14, "Embarcadero RAD Studio", "XE6", 20, true},
+    {15, "Embarcadero RAD Studio", "XE7", 21, true},
+    {16, "Embarcadero RAD Studio", "XE8", 22, true},
+    {17, "Embarcadero RAD Studio", "10", 23, true},
+    {18, "Embarcadero RAD Studio", "10.1", 24, true},
+    {19, "Embarcadero RAD Studio", "10.2", 25, true},
+    {20, "Embarcadero RAD Studio", "10.3", 26, true},
+    {21, "Embarcadero RAD Studio", "10.4", 27, true},
+    {22, "Embarcadero RAD Studio", "11", 28, true},
+    {23, "Embarcadero RAD Studio", "12", 29, true},
+    {37, "Embarcadero RAD Studio", "13", 30, true},
 };
+
+// The table's row for a BDS major version; nullptr for a version it lacks.
+const BDSVersionInfo* FindBDSVersion(int major) {
+  for (const BDSVersionInfo& info : BDSVersions) {
+    if (info.major == major) return &info;
+  }
+  return nullptr;
+}
+
+// From this BDS major version on (RAD Studio 13), the IDE's package files carry
+// its major version (rtl370.bpl) instead of its product version (rtl290.bpl).
+constexpr int kFirstBDSPackagesByMajor = 37;
 
 struct PersonalityName {
   const char* name;
@@ -274,11 +288,11 @@ TCompileTarget::TCompileTarget(const std::string& AName, const std::string& AVer
   FPlatform = APlatform;
   FIDEVersionStr = AVersion;
   FIDEVersion = MajorOf(AVersion).value_or(0);
-  if (IsBDS() && FIDEVersion >= 1 && FIDEVersion <= 23) {
-    const BDSVersionInfo& info = BDSVersions[FIDEVersion - 1];
-    FName = info.name;
-    FVersionStr = info.versionStr;
-    FVersion = info.version;
+  const BDSVersionInfo* info = IsBDS() ? FindBDSVersion(FIDEVersion) : nullptr;
+  if (info != nullptr) {
+    FName = info->name;
+    FVersionStr = info->versionStr;
+    FVersion = info->version;
   } else {
     FName = FIDEName;
     FVersion = FIDEVersion;
@@ -520,7 +534,7 @@ void TCompileTarget::LoadPackageList(TDelphiPackageList& List, const std::string
 }
 
 std::string TCompileTarget::DefaultBDSProjectsDir() const {
-  if (FIDEVersion < 1 || FIDEVersion > 23) return {};
+  if (FindBDSVersion(FIDEVersion) == nullptr) return {};
   const std::string documents = platform::KnownFolderPath(platform::KnownFolder::Documents);
   if (FIDEVersion >= 4) {
     const std::string name = FIDEVersion >= 5 ? "RAD Studio\\Projects" : "Borland Studio Projects";
@@ -600,7 +614,8 @@ std::string TCompileTarget::TargetType() const {
 
 std::string TCompileTarget::VersionedBPL(const std::string& Filename) const {
   const std::string ext = ExtractFileExt(Filename);
-  return Filename.substr(0, Filename.size() - ext.size()) + std::to_string(FVersion) + "0" + ext;
+  const int number = IsBDS() && FIDEVersion >= kFirstBDSPackagesByMajor ? FIDEVersion : FVersion;
+  return Filename.substr(0, Filename.size() - ext.size()) + std::to_string(number) + "0" + ext;
 }
 
 std::string TCompileTarget::VersionedIDEBPL(const std::string& Filename) const {
@@ -875,7 +890,8 @@ void TCompileTargetList::ScanIDERoot(const std::string& Root, const std::string&
         throw Exception("The version key '" + version + "' under HKEY_LOCAL_MACHINE" + Root + IDEName +
                         " is not a number");
       }
-      if (*major < 1 || *major > 23 || !BDSVersions[*major - 1].accepted) continue;
+      const BDSVersionInfo* info = FindBDSVersion(*major);
+      if (info == nullptr || !info->accepted) continue;
     } else if (version[0] <= '5') {
       continue;
     }

@@ -32,12 +32,12 @@ while [ $# -gt 0 ]; do
 done
 command -v 7zz >/dev/null || { echo "$0: 7-Zip (7zz) is needed" >&2; exit 1; }
 
-# The IDE folder of each product version 1 to 29 (13 has none), and the
+# The IDE folder of each product version 1 to 30 (13 has none), and the
 # C++Builder folders of versions 5 and 6.
 ide_folders=(Delphi1 Delphi2 Delphi3 Delphi4 Delphi5 Delphi6 Delphi7 Delphi8 Delphi2005 Delphi2006
   Delphi2007 Delphi2009 "" Delphi2010 Delphi2011 Delphi2012 Delphi2013 Delphi2014 DelphiXE5 DelphiXE6
   DelphiXe7 DelphiXE8 RadStudio10 RadStudio10_1 RadStudio10_2 RadStudio10_3 RadStudio10_4 RadStudio11
-  RadStudio12)
+  RadStudio12 RadStudio13)
 # The suffixes of the connectivity packages.
 providers=(ADO BDE IBEx DbEx FireDAC Zeos CrMyDAC CrODAC CrSDAC CrIbDAC UniDAC PgDAC FIBPlus DOA Accuracer
   EasyTable IDAC MoMyDAC MoPgDAC MoMSDAC SD DBISAM IBO Advantage NexusDB NexusDB3 NexusDB4 AbsoluteDB ElevateDB
@@ -120,7 +120,7 @@ packages() {  # packages FOLDER VERSION KIND(D|C)
 }
 
 mkdir -p "$stage/Sources"
-for v in $(seq 1 29); do
+for v in $(seq 1 ${#ide_folders[@]}); do
   folder=${ide_folders[$((v - 1))]}
   [ -n "$folder" ] || continue
   mkdir -p "$stage/$folder"

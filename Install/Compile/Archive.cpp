@@ -31,7 +31,7 @@ std::string ExclusionSwitches(bool AForceExtract) {
     std::set<int> present;
     const TTargetOptionsList& list = InstallData->TargetOptions();
     for (int i = 0; i < list.Count(); ++i) present.insert(list.Items(i)->Target().Version());
-    for (int v = 1; v <= 29; ++v) {
+    for (int v = 1; v <= kLastProductVersion; ++v) {
       if (present.count(v) != 0) continue;
       const std::string n = IDEFolderNames[static_cast<size_t>(v)];
       if (!n.empty()) {

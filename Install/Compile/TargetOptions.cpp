@@ -21,11 +21,15 @@ using platform::RegRoot;
 namespace {
 
 // The number in the name of RAD Studio's core package, bin\coreideNNN.bpl,
-// by IDE version (1 to 23).
-const std::array<const char*, 24> kCoreIDEPackageNumbers = {
-    "",    "71",  "71",  "90",  "100", "100", "120", "140", "150", "160", "170", "180",
-    "190", "190", "200", "210", "220", "230", "240", "250", "260", "270", "280", "290",
+// by IDE version (1 to 37); the IDE versions 24 to 36 were never released.
+// clang-format off
+const std::array<const char*, 38> kCoreIDEPackageNumbers = {
+    "",    "71",  "71",  "90",  "100", "100", "120", "140", "150", "160", "170", "180",  // 0-11
+    "190", "190", "200", "210", "220", "230", "240", "250", "260", "270", "280", "290",  // 12-23
+    "",    "",    "",    "",    "",    "",    "",    "",    "",    "",    "",    "",     // 24-35
+    "",    "370",                                                                        // 36-37
 };
+// clang-format on
 
 // A Boolean kept as a REG_DWORD; any non-zero value is True. The value is read
 // without a test for its presence, so a missing one is an error.
@@ -215,8 +219,9 @@ std::string TTargetOptions::GetCoreIDEVersion() const {
   if (!fTarget->IsBDS() || ideVersion < 1 || ideVersion >= static_cast<int>(kCoreIDEPackageNumbers.size())) {
     return {};
   }
-  const std::string file = IncludeTrailingPathDelimiter(fTarget->RootDir()) + "bin\\coreide" +
-                           kCoreIDEPackageNumbers[static_cast<size_t>(ideVersion)] + ".bpl";
+  const std::string number = kCoreIDEPackageNumbers[static_cast<size_t>(ideVersion)];
+  if (number.empty()) return {};
+  const std::string file = IncludeTrailingPathDelimiter(fTarget->RootDir()) + "bin\\coreide" + number + ".bpl";
   if (!platform::FileExists(file)) return {};
   const auto version = platform::FileVersionOf(file);
   if (!version) return {};

@@ -18,7 +18,7 @@ namespace {
 // The suite's own names below the installation folder, in the order they go.
 std::vector<std::string> InstallSubfolders() {
   std::vector<std::string> names;
-  for (int v = 1; v <= 29; ++v) {
+  for (int v = 1; v <= kLastProductVersion; ++v) {
     const std::string name = IDEFolderNames[static_cast<size_t>(v)];
     names.push_back(name);
     names.push_back(name + "x64");

@@ -79,7 +79,8 @@ TEST_F(ArchiveTest, LeavesOutTheFoldersOfAbsentIdeVersions) {
     EXPECT_TRUE(platform::DirectoryExists(demo + "\\" + kept)) << kept;
   }
   for (const char* left : {"Delphi2007", "Delphi2012x64", "Packages\\Delphi2009", "Packages_TMS\\RadStudio11",
-                           "CBuilder5", "Packages\\CBuilder5", "Delphi5"}) {
+                           "CBuilder5", "Packages\\CBuilder5", "Delphi5", "RadStudio13", "RadStudio13x64",
+                           "Packages_DevExpress\\RadStudio13", "Packages\\RadStudio13x64"}) {
     EXPECT_FALSE(platform::DirectoryExists(demo + "\\" + left)) << left;
   }
   EXPECT_TRUE(platform::FileExists(demo + "\\Packages\\Delphi7\\vxVexorinD7.dpk"));
@@ -111,12 +112,12 @@ TEST_F(ArchiveTest, ExclusionSwitches) {
             std::string::npos);
   EXPECT_EQ(params.find("-x!\"CBuilder5x64\""), std::string::npos);
   EXPECT_EQ(params.find("Delphi7"), std::string::npos);
-  EXPECT_TRUE(StrEndsWith(params, " -x!\"Packages_Tnt\\RadStudio12x64\"  -x!\"Demos\" ", false)) << params;
-  // 27 absent versions with a folder name, ten switches each, nine more for
+  EXPECT_TRUE(StrEndsWith(params, " -x!\"Packages_Tnt\\RadStudio13x64\"  -x!\"Demos\" ", false)) << params;
+  // 28 absent versions with a folder name, ten switches each, nine more for
   // each of C++Builder 5 and 6, and Demos.
   size_t switches = 0;
   for (size_t at = params.find("-x!"); at != std::string::npos; at = params.find("-x!", at + 1)) ++switches;
-  EXPECT_EQ(switches, 27u * 10 + 9 + 9 + 1);
+  EXPECT_EQ(switches, 28u * 10 + 9 + 9 + 1);
 
   const size_t mark = machine.Log().size();
   ASSERT_EQ(Extract(true), "");

@@ -123,7 +123,8 @@ TEST_F(DiscoveryTest, AcceptedVersions) {
   ide.AddClassic("Delphi", "5.0", "Enterprise");
   ide.AddClassic("C++Builder", "6.0", "Professional");
   ide.AddBds("Embarcadero", "13.0", "Enterprise");  // never existed
-  ide.AddBds("Borland", "2.0", "Enterprise");       // Delphi 8 for .NET
+  for (const char* never : {"24.0", "36.0", "38.0"}) ide.AddBds("Embarcadero", never, "Enterprise");
+  ide.AddBds("Borland", "2.0", "Enterprise");  // Delphi 8 for .NET
   ide.AddBds("Borland", "5.0", "Enterprise");
   TCompileTargetList list;
   // Sorted by product version: C++Builder 6, Delphi 7, RAD Studio 2007 (11).
@@ -133,6 +134,66 @@ TEST_F(DiscoveryTest, AcceptedVersions) {
   EXPECT_EQ(list.GetItems(0)->TargetType(), "C");
   EXPECT_EQ(list.GetItems(1)->VersionedBPL("dcldb.bpl"), "dcldb70.bpl");
   EXPECT_EQ(list.GetItems(2)->VersionedIDEBPL("dcldb.bpl"), "dcldb100.bpl");
+}
+
+TEST_F(DiscoveryTest, RadStudio12And13SideBySide) {
+  const std::string root12 = ide.AddBds("Embarcadero", "23.0", "Enterprise");
+  const std::string root13 = ide.AddBds("Embarcadero", "37.0", "Architect");
+  const std::string appData = platform::KnownFolderPath(platform::KnownFolder::RoamingAppData);
+  ide.WriteText(appData + "\\Embarcadero\\BDS\\37.0\\EnvOptions.proj",
+                "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n"
+                "  <PropertyGroup Condition=\"'$(Platform)'=='Win64'\">\n"
+                "    <DelphiLibraryPath>$(BDSLIB)\\$(Platform)\\release;C:\\Rs13Libs</DelphiLibraryPath>\n"
+                "  </PropertyGroup>\n"
+                "</Project>\n");
+  struct Expected {
+    const char* name;
+    int version;
+    const char* versionStr;
+    std::string root;
+    const char* key;
+  };
+  const std::vector<Expected> both = {
+      {"Embarcadero RAD Studio 12 Win32 (Enterprise)", 29, "12", root12, "\\SOFTWARE\\Embarcadero\\BDS\\23.0"},
+      {"Embarcadero RAD Studio 12 Win64 (Enterprise)", 29, "12", root12, "\\SOFTWARE\\Embarcadero\\BDS\\23.0"},
+      {"Embarcadero RAD Studio 13 Win32 (Architect)", 30, "13", root13, "\\SOFTWARE\\Embarcadero\\BDS\\37.0"},
+      {"Embarcadero RAD Studio 13 Win64 (Architect)", 30, "13", root13, "\\SOFTWARE\\Embarcadero\\BDS\\37.0"},
+  };
+  const auto check = [&](const std::vector<Expected>& expected) {
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), static_cast<int>(expected.size()));
+    for (int i = 0; i < list.Count(); ++i) {
+      const TCompileTarget& t = *list.GetItems(i);
+      const Expected& e = expected[static_cast<size_t>(i)];
+      SCOPED_TRACE(e.name);
+      EXPECT_EQ(t.DisplayName(), e.name);
+      EXPECT_EQ(t.Version(), e.version);
+      EXPECT_EQ(t.VersionStr(), e.versionStr);
+      EXPECT_EQ(t.ProductVersion(), std::to_string(e.version) + ".0");
+      EXPECT_EQ(t.RootDir(), e.root);
+      EXPECT_EQ(t.Executable(), e.root + "\\bin\\bds.exe");
+      EXPECT_EQ(t.HKLMRegistryKey(), e.key);
+      EXPECT_EQ(t.RegistryKey(), e.key);
+      const std::string versionKey = std::string(e.key).substr(std::string(e.key).rfind('\\') + 1);
+      EXPECT_EQ(t.CommonProjectsDir(), ide.Dir() + "\\Public\\RAD Studio\\" + versionKey);
+      EXPECT_EQ(t.EnvOptionsFileName(), appData + "\\Embarcadero\\BDS\\" + versionKey + "\\EnvOptions.proj");
+      EXPECT_FALSE(t.IsPersonal());
+    }
+  };
+  check(both);
+  {
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 4);
+    // RAD Studio 13 numbers its packages by its IDE version, and reads its EnvOptions.proj.
+    EXPECT_EQ(list.GetItems(1)->VersionedBPL("dcldb.bpl"), "dcldb290.bpl");
+    EXPECT_EQ(list.GetItems(2)->VersionedBPL("dcldb.bpl"), "dcldb370.bpl");
+    EXPECT_EQ(list.GetItems(3)->VersionedIDEBPL("rtl.bpl"), "rtl370.bpl");
+    EXPECT_EQ(list.GetItems(3)->SearchPaths(), (TStringList{"$(BDSLIB)\\$(Platform)\\release", "C:\\Rs13Libs"}));
+    EXPECT_EQ(list.GetItems(3)->ExpandDirMacros("$(BDS)\\bin\\$(Platform)"), root13 + "\\bin\\Win64");
+  }
+  // A machine with RAD Studio 13 alone.
+  platform::RegDeleteKeyTree(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\23.0");
+  check({both[2], both[3]});
 }
 
 TEST_F(DiscoveryTest, CommandLineChoosesRootsAndUserKeys) {

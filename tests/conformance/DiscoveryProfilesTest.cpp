@@ -21,9 +21,9 @@ TEST(DiscoveryProfilesTest, EveryAcceptedVersionIsFoundAsTheIdeDescribesItself) 
     TCompileTargetList list;
     std::map<std::string, TCompileTarget*> byName;
     for (int i = 0; i < list.Count(); ++i) byName[list.GetItems(i)->DisplayName()] = list.GetItems(i);
-    // BDS 3 to 23 without 13, Win64 from XE2 on, Delphi 6 and 7, C++Builder 6
-    // (C++Builder 5 is older than anything the program takes).
-    EXPECT_EQ(list.Count(), 37);
+    // BDS 3 to 23 without 13, and 37, Win64 from XE2 on, Delphi 6 and 7,
+    // C++Builder 6 (C++Builder 5 is older than anything the program takes).
+    EXPECT_EQ(list.Count(), 39);
     for (int i = 1; i < list.Count(); ++i) EXPECT_LE(list.GetItems(i - 1)->Version(), list.GetItems(i)->Version());
     struct Expected {
       const char* name;
@@ -38,6 +38,8 @@ TEST(DiscoveryProfilesTest, EveryAcceptedVersionIsFoundAsTheIdeDescribesItself) 
         {"Embarcadero RAD Studio XE2 Win64 (Enterprise)", 16, ""},
         {"Embarcadero RAD Studio 12 Win32 (Enterprise)", 29, "29."},
         {"Embarcadero RAD Studio 12 Win64 (Enterprise)", 29, "29."},
+        {"Embarcadero RAD Studio 13 Win32 (Enterprise)", 30, "37."},
+        {"Embarcadero RAD Studio 13 Win64 (Enterprise)", 30, "37."},
     };
     for (const auto& e : expected) {
       auto it = byName.find(e.name);
@@ -52,6 +54,11 @@ TEST(DiscoveryProfilesTest, EveryAcceptedVersionIsFoundAsTheIdeDescribesItself) 
     EXPECT_EQ(studio12->BplDir().find("$("), std::string::npos) << studio12->BplDir();
     EXPECT_NE(studio12->FindPackage("dclFireDAC290.bpl"), nullptr);
     EXPECT_FALSE(studio12->SearchPaths().empty());
+    // RAD Studio 13 comes last; its packages carry 370.
+    TCompileTarget* studio13 = list.GetItems(list.Count() - 1);
+    EXPECT_EQ(studio13->VersionStr(), "13");
+    EXPECT_EQ(studio13->VersionedBPL("dcldb.bpl"), "dcldb370.bpl");
+    EXPECT_NE(studio13->FindPackage("dclFireDAC370.bpl"), nullptr);
   }
   CmdOptions.reset();
   for (auto it = installed.rbegin(); it != installed.rend(); ++it) ideprofiles::UninstallIde(*it);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "Compile/Compiler.h"
 #include "Compile/InstallData.h"
@@ -28,6 +29,8 @@ constexpr const char* kRs2007 = "CodeGear RAD Studio 2007";
 constexpr const char* kXe2Win32 = "Embarcadero RAD Studio XE2 Win32";
 constexpr const char* kRs12Win32 = "Embarcadero RAD Studio 12 Win32";
 constexpr const char* kRs12Win64 = "Embarcadero RAD Studio 12 Win64";
+constexpr const char* kRs13Win32 = "Embarcadero RAD Studio 13 Win32";
+constexpr const char* kRs13Win64 = "Embarcadero RAD Studio 13 Win64";
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -135,6 +138,32 @@ class EngineRunTest : public ::testing::Test {
         state[ide->envOptionsPath] = platform::ReadFileBytes(ide->envOptionsPath).value_or("");
     }
     return state;
+  }
+
+  // The IDE settings that differ from `before` beyond what a removal leaves
+  // behind (the C++ global paths, ForceEnvOptionsUpdate, the rewritten
+  // EnvOptions.proj), each as "name: before -> after".
+  std::vector<std::string> ChangedBeyondTheRemoval(const std::map<std::string, std::string>& before) const {
+    const auto after = IdeState();
+    std::set<std::string> names;
+    for (const auto& [name, value] : before) names.insert(name);
+    for (const auto& [name, value] : after) names.insert(name);
+    const auto valueIn = [](const std::map<std::string, std::string>& state, const std::string& name) {
+      const auto it = state.find(name);
+      return it == state.end() ? std::string("(none)") : "\"" + it->second + "\"";
+    };
+    std::vector<std::string> unexpected;
+    for (const auto& name : names) {
+      const std::string was = valueIn(before, name);
+      const std::string is = valueIn(after, name);
+      if (was == is) continue;
+      const bool allowed =
+          name.find("ForceEnvOptionsUpdate") != std::string::npos || name.find("Cpp") != std::string::npos ||
+          StrEndsWith(name, "EnvOptions.proj", true) || name.find("LibraryPath") != std::string::npos ||
+          name.find("BrowsingPath") != std::string::npos || name.find("IncludePath") != std::string::npos;
+      if (!allowed) unexpected.push_back(name + ": " + was + " -> " + is);
+    }
+    return unexpected;
   }
 
   EngineMachine machine;
@@ -284,24 +313,88 @@ TEST_F(EngineRunTest, UpdateMaintenanceAndUninstallation) {
   EXPECT_FALSE(platform::DirectoryExists(machine.installDir));
   EXPECT_FALSE(platform::DirectoryExists(machine.demoDir + "\\Demos"));
 
-  // Every IDE's configuration as before, but for what the removal leaves:
-  // the C++ global paths, ForceEnvOptionsUpdate, the rewritten EnvOptions.proj.
-  auto after = IdeState();
-  std::vector<std::string> differences;
-  for (const auto& [name, value] : after) {
-    auto it = before.find(name);
-    if (it == before.end() || it->second != value) differences.push_back(name);
+  // Every IDE's configuration as before, but for what the removal leaves.
+  EXPECT_EQ(ChangedBeyondTheRemoval(before), std::vector<std::string>{});
+}
+
+TEST_F(EngineRunTest, RadStudio13NewInstallationUpdateAndUninstallation) {
+  ides.push_back(&machine.Install("bds37"));
+  const auto before = IdeState();
+  TInstallData* data = &Load();
+  ASSERT_EQ(data->InstallType(), itNew);
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+
+  // Its folders extracted, those of RAD Studio 12 left out.
+  for (const char* folder : {"RadStudio13", "RadStudio13x64", "Packages\\RadStudio13", "Sources"}) {
+    EXPECT_TRUE(platform::DirectoryExists(machine.demoDir + "\\" + folder)) << folder;
   }
-  for (const auto& [name, value] : before) {
-    if (after.count(name) == 0) differences.push_back(name + " (gone)");
+  EXPECT_FALSE(platform::DirectoryExists(machine.demoDir + "\\RadStudio12"));
+
+  // The data-access libraries the IDE ships, found by their 370 packages
+  // (dclado370.bpl, dclFireDAC370.bpl...); the BDE is no longer among them.
+  const std::vector<std::string> providers = {"ADO", "IBEx", "DbEx", "FireDAC"};
+  // Win32: the suite's and the providers' design-time packages registered,
+  // named for product version 30, and the providers recorded as installed.
+  const auto checkRegistered = [&]() {
+    TTargetOptions& options = machine.Options(kRs13Win32);
+    EXPECT_TRUE(options.Installed());
+    const TDelphiPackageList& known = options.Target().KnownPackages();
+    EXPECT_GE(known.IndexOfFilename(options.BPLDir() + "\\vxVexorinDsgnD30.bpl"), 0);
+    std::vector<std::string> installed;
+    for (int i = 0; i < InstallData->MetaProviders().Count(); ++i) {
+      TMetadataProvider& provider = *InstallData->MetaProviders().Items(i);
+      if (options.IsMetaProviderInstalled(provider)) installed.push_back(provider.PackageSuffix());
+    }
+    EXPECT_EQ(installed, providers);
+    for (const std::string& suffix : providers) {
+      EXPECT_GE(known.IndexOfFilename(options.BPLDir() + "\\VxVexorinDsgn" + suffix + "D30.bpl"), 0) << suffix;
+    }
+    EXPECT_TRUE(machine.Options(kRs13Win64).Installed());
+  };
+  checkRegistered();
+  for (const char* ide : {kRs13Win32, kRs13Win64}) {
+    SCOPED_TRACE(ide);
+    TTargetOptions& options = machine.Options(ide);
+    const bool win32 = options.Target().Platform() == ctpWin32;
+    EXPECT_TRUE(StrEndsWith(options.BPLDir(), win32 ? "\\RadStudio13" : "\\RadStudio13x64", false));
+    EXPECT_TRUE(platform::FileExists(options.PackagesDir() + "\\vxVexorinD30.dpk"));
+    EXPECT_TRUE(platform::FileExists(options.BPLDir() + "\\vxVexorinD30.bpl"));
+    EXPECT_EQ(platform::FileExists(options.BPLDir() + "\\vxVexorinDsgnD30.bpl"), win32);
+    for (const std::string& suffix : providers) {
+      EXPECT_TRUE(platform::FileExists(options.BPLDir() + "\\VxVexorin" + suffix + "D30.bpl")) << suffix;
+    }
+    EXPECT_TRUE(platform::RegKeyExists(platform::RegRoot::LocalMachine, options.RegistryKey()));
+    EXPECT_TRUE(Contains(options.Target().SearchPaths(), options.Target().InsertDirMacros(options.BPLDir())));
   }
-  for (const auto& name : differences) {
-    const bool allowed =
-        name.find("ForceEnvOptionsUpdate") != std::string::npos || name.find("Cpp") != std::string::npos ||
-        StrEndsWith(name, "EnvOptions.proj", true) || name.find("LibraryPath") != std::string::npos ||
-        name.find("BrowsingPath") != std::string::npos || name.find("IncludePath") != std::string::npos;
-    EXPECT_TRUE(allowed) << name << ": \"" << before[name] << "\" -> \"" << after[name] << "\"";
+  {
+    platform::RegistryKey key;
+    ASSERT_TRUE(key.OpenRead(platform::RegRoot::LocalMachine, machine.Options(kRs13Win32).RegistryKey()));
+    EXPECT_EQ(key.ReadDWord("FireDAC Connectivity").value_or(0), 1u);
   }
+
+  // An update to a newer package takes everything out and puts it back.
+  WriteFile(pkg + "\\version", "5.12.4 Professional With Sources\r\n");
+  data = &Load();
+  ASSERT_EQ(data->InstallType(), itUpdate);
+  const size_t mark = machine.Log().size();
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  const auto log = machine.LogSince(mark);
+  for (const char* ide : {kRs13Win32, kRs13Win64}) {
+    EXPECT_TRUE(Contains(log, "Uninstall from IDE:" + machine.Options(ide).Target().DisplayName())) << ide;
+    EXPECT_TRUE(Contains(log, "Compiling for:" + machine.Options(ide).Target().DisplayName())) << ide;
+  }
+  checkRegistered();
+
+  // A full uninstallation leaves the IDE as it was.
+  data = &Load(atUninstall);
+  data->SetInstallType(itUninstall);
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
+  EXPECT_FALSE(machine.Options(kRs13Win32).Installed());
+  EXPECT_EQ(ChangedBeyondTheRemoval(before), std::vector<std::string>{});
 }
 
 TEST_F(EngineRunTest, FailuresStayInTheirIde) {

@@ -199,6 +199,9 @@ TEST_F(IdeProfilesTest, EveryProfileLaysOutWhatDiscoveryReads) {
       {"bds23", "Software\\Embarcadero\\BDS\\23.0", "Embarcadero\\Studio\\23.0", "bin\\bds.exe",
        "$(BDS)\\bin\\dcldb290.bpl", "bin\\coreide290.bpl", "29.0.51961.7529", "Embarcadero\\BDS\\23.0\\EnvOptions.proj",
        "Embarcadero\\Studio\\23.0", "Catalog"},
+      {"bds37", "Software\\Embarcadero\\BDS\\37.0", "Embarcadero\\Studio\\37.0", "bin\\bds.exe",
+       "$(BDS)\\bin\\dcldb370.bpl", "bin\\coreide370.bpl", "37.0.60952.8797", "Embarcadero\\BDS\\37.0\\EnvOptions.proj",
+       "Embarcadero\\Studio\\37.0", "Catalog"},
   };
   std::vector<std::string> names;
   for (const auto& c : cases) names.emplace_back(c.profile);

@@ -100,7 +100,7 @@ TEST_F(MetaProvidersTest, FortyProvidersInTheirOrder) {
     EXPECT_TRUE(regKeys.insert(platform::AsciiUpperCase(p.RegKey())).second) << p.RegKey();
 
     // Every pattern compiles for every IDE version and platform.
-    for (int version = 1; version <= 29; ++version) {
+    for (int version = 1; version <= kLastProductVersion; ++version) {
       for (const char* platformName : {"Win32", "Win64", ""}) {
         const TMacroList macros = {
             {"e", "D"},
@@ -124,6 +124,7 @@ TEST_F(MetaProvidersTest, PatternsExpandForTheIde) {
   machine.Install("delphi7");
   machine.Install("bcb6");
   machine.Install("bds17");
+  machine.Install("bds37");
   const TInstallData data;
   TCompileTarget& delphi7 = OptionsOf(data, "Delphi 7.0").Target();
   TCompileTarget& bcb6 = OptionsOf(data, "C++Builder 6.0").Target();
@@ -135,6 +136,9 @@ TEST_F(MetaProvidersTest, PatternsExpandForTheIde) {
   EXPECT_EQ(ExpandPackagePattern(delphi7, "%e%E%v%X"), "DD77");
   EXPECT_EQ(ExpandPackagePattern(bcb6, "%e%E%v%V"), "CC66");
   EXPECT_EQ(ExpandPackagePattern(rs10, "%e%E%v%V%Q"), "DB23RS10Q");
+  TCompileTarget& rs13x64 = OptionsOf(data, "Embarcadero RAD Studio 13 Win64").Target();
+  EXPECT_EQ(ExpandPackagePattern(rs13x64, "edbdesign2\\d\\d%X"), "edbdesign2\\d\\drsdelphiWin6413");
+  EXPECT_EQ(ExpandPackagePattern(rs13x64, "%e%E%v%V"), "DB30RS13");
 
   const TMetadataProvider& ado = *data.MetaProviders().Items(0);
   EXPECT_EQ(ado.GetRuntimePackageName(rs10), "VxVexorinADO");
@@ -175,10 +179,12 @@ TEST_F(MetaProvidersTest, PackagePresence) {
 TEST_F(MetaProvidersTest, LibraryAndItsVersion) {
   machine.Install("bds14");  // XE6: the BDE on Win32
   machine.Install("bds23");
+  machine.Install("bds37");
   const TInstallData data;
   TCompileTarget& xe6 = OptionsOf(data, "Embarcadero RAD Studio XE6 Win32").Target();
   TCompileTarget& xe6x64 = OptionsOf(data, "Embarcadero RAD Studio XE6 Win64").Target();
   TCompileTarget& rs12 = OptionsOf(data, "Embarcadero RAD Studio 12 Win32").Target();
+  TCompileTarget& rs13x64 = OptionsOf(data, "Embarcadero RAD Studio 13 Win64").Target();
 
   // Both XE6 targets share the registered dclbde200.bpl; Win64 has no BDE.
   const TMetadataProvider& bde = ProviderNamed(data, "BDE");
@@ -186,8 +192,9 @@ TEST_F(MetaProvidersTest, LibraryAndItsVersion) {
   EXPECT_FALSE(bde.IsDependLibInstalled(xe6x64));
   EXPECT_TRUE(ProviderNamed(data, "ADO").IsDependLibInstalled(xe6x64));
 
-  // RAD Studio 12 registers dclFireDAC290.bpl.
+  // RAD Studio 12 registers dclFireDAC290.bpl, RAD Studio 13 dclFireDAC370.bpl.
   EXPECT_TRUE(ProviderNamed(data, "FireDAC").IsDependLibInstalled(rs12));
+  EXPECT_TRUE(ProviderNamed(data, "FireDAC").IsDependLibInstalled(rs13x64));
 
   const TMetadataProvider& nexus3 = ProviderNamed(data, "NexusDB v3");
   rs12.KnownPackages().Add("C:\\NexusDB\\nexusdb310dsg290.bpl", "");

@@ -37,15 +37,18 @@ const std::pair<bool, bool> kNeither{false, false};
 TEST(VersionTablesTest, EntriesByProductVersion) {
   EXPECT_EQ(VersionTableEntry(IDEFolderNames, 21), "DelphiXe7");
   EXPECT_EQ(VersionTableEntry(IDEFolderNames, 29), "RadStudio12");
+  EXPECT_EQ(VersionTableEntry(IDEFolderNames, 30), "RadStudio13");
   EXPECT_EQ(VersionTableEntry(CBuilderFolderNames, 5), "CBuilder5");
   EXPECT_EQ(VersionTableEntry(CBuilderFolderNames, 7), "");
   EXPECT_EQ(VersionTableEntry(VersionTokens, 12), "2009");
   EXPECT_EQ(VersionTableEntry(VersionTokens, 24), "RS10_1");
+  EXPECT_EQ(VersionTableEntry(VersionTokens, 30), "RS13");
   EXPECT_EQ(VersionTableEntry(ProviderVersionTokens, 22), "XE8");
   EXPECT_EQ(VersionTableEntry(ProviderVersionTokens, 27), "rsdelphi%P104");
+  EXPECT_EQ(VersionTableEntry(ProviderVersionTokens, 30), "rsdelphi%P13");
   // Version 13 was never released; versions outside the tables have no entry.
   for (const TVersionTable* table : {&IDEFolderNames, &CBuilderFolderNames, &VersionTokens, &ProviderVersionTokens}) {
-    for (int version : {13, 0, -1, 30, 60}) EXPECT_EQ(VersionTableEntry(*table, version), "") << version;
+    for (int version : {13, 0, -1, 31, 37, 60}) EXPECT_EQ(VersionTableEntry(*table, version), "") << version;
   }
 }
 
@@ -196,6 +199,7 @@ TEST_F(TargetOptionsTest, FoldersFollowTheIdeAndTheCompilationMode) {
   machine.Install("bds5");
   machine.Install("bds15");
   machine.Install("bds23");
+  machine.Install("bds37");
   TInstallData data;
   data.SetDemoDir("D:\\Demos");
   data.SetInstallDir("C:\\Vx");
@@ -213,6 +217,10 @@ TEST_F(TargetOptionsTest, FoldersFollowTheIdeAndTheCompilationMode) {
        "D:\\Demos\\Packages_Tnt\\DelphiXe7"},
       {"Embarcadero RAD Studio 12 Win64", cmDevExpress, "D:\\Demos\\RadStudio12x64", "D:\\Demos\\RadStudio12x64",
        "D:\\Demos\\Packages_DevExpress\\RadStudio12"},
+      {"Embarcadero RAD Studio 13 Win32", cmVCL, "D:\\Demos\\RadStudio13", "D:\\Demos\\RadStudio13",
+       "D:\\Demos\\Packages\\RadStudio13"},
+      {"Embarcadero RAD Studio 13 Win64", cmTMS, "D:\\Demos\\RadStudio13x64", "D:\\Demos\\RadStudio13x64",
+       "D:\\Demos\\Packages_TMS\\RadStudio13"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ide);
@@ -302,10 +310,14 @@ TEST_F(TargetOptionsTest, CoreIdeVersionFromTheVersionResource) {
   options.coreVersion = "11.0.2709.7128";
   const auto& bds5 = machine.Install("bds5", options);
   machine.Install("delphi7");
+  const auto& bds37 = machine.Install("bds37");
   const TInstallData data;
   const TTargetOptions& rs2007 = OptionsOf(data, "CodeGear RAD Studio 2007");
   EXPECT_EQ(bds5.corePackage, bds5.rootDir + "bin\\coreide100.bpl");
   EXPECT_EQ(rs2007.GetCoreIDEVersion(), "11.0.2709.7128");
+  // RAD Studio 13's core package carries its IDE version: coreide370.bpl.
+  EXPECT_EQ(bds37.corePackage, bds37.rootDir + "bin\\coreide370.bpl");
+  EXPECT_EQ(OptionsOf(data, "Embarcadero RAD Studio 13 Win64").GetCoreIDEVersion(), "37.0.60952.8797");
   EXPECT_EQ(OptionsOf(data, "Delphi 7.0").GetCoreIDEVersion(), "");
   WriteFile(bds5.corePackage, "MZ");  // no version resource
   EXPECT_EQ(rs2007.GetCoreIDEVersion(), "");

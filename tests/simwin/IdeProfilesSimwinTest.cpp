@@ -105,7 +105,7 @@ TEST_F(InstallIdeCommandTest, InstallsAProfileWithItsOptions) {
   ASSERT_EQ(list.exitCode, 0);
   EXPECT_EQ(list.output.substr(0, 23), "delphi6\ndelphi7\nbcb5\nbc");
   EXPECT_NE(list.output.find("\nbds12\nbds14\n"), std::string::npos) << list.output;
-  EXPECT_EQ(list.output.substr(list.output.size() - 6), "bds23\n");
+  EXPECT_EQ(list.output.substr(list.output.size() - 12), "bds23\nbds37\n");
 }
 
 TEST_F(InstallIdeCommandTest, BadRequestsLeaveTheMachineAsItWas) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <stdexcept>
 
 #include "Utils.h"
@@ -89,10 +90,12 @@ std::string IdeFixture::AddBds(const std::string& vendorRoot, const std::string&
   CreateKey(RegRoot::CurrentUser, "Software\\" + vendorRoot + "\\" + userKeyName + "\\" + version);
   WriteText(root + "\\bin\\bds.exe", "MZ");
   const int major = MajorOf(version);
-  // The versioned database design package marks a full edition.
+  // The versioned database design package marks a full edition. Its number
+  // is the product version up to BDS 23, the major version from BDS 37 on.
   static const int kProductVersion[] = {0,  1,  8,  9,  10, 11, 12, 14, 15, 16, 17, 18,
                                         19, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29};
-  const std::string suffix = major == 5 ? "100" : std::to_string(kProductVersion[major]) + "0";
+  const int number = major < static_cast<int>(std::size(kProductVersion)) ? kProductVersion[major] : major;
+  const std::string suffix = major == 5 ? "100" : std::to_string(number) + "0";
   WriteText(root + "\\bin\\dcldb" + suffix + ".bpl", "MZ");
   if (major >= 5) {
     WriteText(root + "\\bin\\rsvars.bat",

@@ -97,6 +97,13 @@ constexpr Profile kProfiles[] = {
      "Embarcadero\\Studio\\23.0",
      "Embarcadero RAD Studio 12 Athens",
      {29, 0, 51961, 7529}},
+    {"bds37",
+     Family::Bds,
+     37,
+     30,
+     "Embarcadero\\Studio\\37.0",
+     "Embarcadero RAD Studio 13 Florence",
+     {37, 0, 60952, 8797}},
 };
 
 constexpr const char* kDelphiWin32 = "Delphi.Win32";
@@ -155,8 +162,12 @@ std::string RootMacro(const Profile& p) {
 std::string BinName(const Profile& p) { return IsBds(p) ? "bin" : "Bin"; }
 
 // The suffix of the IDE's own package files: the product number and "0",
-// except RAD Studio 2007, which kept the packages of 2006 ("100").
-std::string PackageSuffix(const Profile& p) { return IsBds(p) && p.ide == 5 ? "100" : Num(p.product * 10); }
+// except RAD Studio 2007, which kept the packages of 2006 ("100"), and RAD
+// Studio 13, which numbers them by its IDE version ("370").
+std::string PackageSuffix(const Profile& p) {
+  if (IsBds(p) && p.ide == 5) return "100";
+  return Num((IsBds(p) && p.ide >= 37 ? p.ide : p.product) * 10);
+}
 
 // The number in the core package's name, bin\coreideNNN.bpl.
 int CoreNumber(const Profile& p) {
@@ -164,6 +175,7 @@ int CoreNumber(const Profile& p) {
   if (p.ide <= 5) return 100;
   if (p.ide == 6) return 120;
   if (p.ide <= 12) return p.ide * 10 + 70;
+  if (p.ide >= 37) return p.ide * 10;
   return p.ide * 10 + 60;
 }
 

@@ -1,6 +1,6 @@
 // Simulated IDE installations: Delphi 6 and 7, C++Builder 5 and 6 and every
-// RAD Studio ("BDS" 3.0 to 23.0, without 13.0), laid out as the real IDE lays
-// itself out as far as the setup program reads it: the machine and user
+// RAD Studio ("BDS" 3.0 to 23.0 without 13.0, and 37.0), laid out as the real
+// IDE lays itself out as far as the setup program reads it: the machine and user
 // registry keys, EnvOptions.proj, bin\rsvars.bat, the IDE executable, the core
 // package with its version resource, the IDE's own packages and the
 // command-line tools. Everything goes through the platform layer, so an IDE
