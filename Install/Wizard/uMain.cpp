@@ -519,10 +519,7 @@ void TfMain::BuildIDECheckBoxes() {
   }
   auto* extractAll = scrollIDE->Add<gui::CheckBox>("Extract packages for all supported IDE");
   extractAll->SetBounds(30, y, scrollIDE->Bounds().width - 50, 17);
-  extractAll->OnClick = [this, extractAll] {
-    FForceExtractForAllIDE = extractAll->Checked();
-    ForceExtractIDEClick();
-  };
+  extractAll->OnClick = [this, extractAll] { ForceExtractIDEClick(extractAll); };
   scrollIDE->SetScrollRange(y + kRowStep);
 }
 
@@ -638,7 +635,7 @@ void TfMain::IDECheckBoxClick(gui::CheckBox* Sender) {
   UpdateIDEPageButtons();
 }
 
-void TfMain::ForceExtractIDEClick() {}
+void TfMain::ForceExtractIDEClick(gui::CheckBox* Sender) { FForceExtractForAllIDE = Sender->Checked(); }
 
 void TfMain::wIDEPagePage() { UpdateAllTargetStatus(); }
 

@@ -36,7 +36,7 @@ class TfMain : public gui::Form {
   // Compilation mode, IDE targets and configuration.
   void lblLinkClick(gui::Control* Sender);
   void IDECheckBoxClick(gui::CheckBox* Sender);
-  void ForceExtractIDEClick();
+  void ForceExtractIDEClick(gui::CheckBox* Sender);
   void wIDEPagePage();
   void wIDEPageNextButtonClick(bool& Stop);
   void wConfigPageEnterPage();
