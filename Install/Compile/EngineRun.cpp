@@ -202,10 +202,10 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
         FLogger->Info("Compiling/Installing " + provider.LongDescription());
         FLogger->Debug("Compiling " + provider.LongDescription());
         provider.Compile(*this, TargetOptions);
-        if (designer) {
-          FLogger->Debug("Installing " + provider.LongDescription());
-          provider.Install(*this, TargetOptions);
-        }
+        if (designer) FLogger->Debug("Installing " + provider.LongDescription());
+        // A Win64 IDE registers no design-time package, but the provider is
+        // installed there all the same and must be recorded so.
+        provider.Install(*this, TargetOptions);
       } catch (const Exception& e) {
         TargetOptions.SetMetaProviderSheduledForRemove(provider);
         provider.Uninstall(*this, TargetOptions);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "Compile/Compiler.h"
 #include "Compile/InstallData.h"
@@ -301,6 +302,36 @@ TEST_F(EngineRunTest, UpdateMaintenanceAndUninstallation) {
         StrEndsWith(name, "EnvOptions.proj", true) || name.find("LibraryPath") != std::string::npos ||
         name.find("BrowsingPath") != std::string::npos || name.find("IncludePath") != std::string::npos;
     EXPECT_TRUE(allowed) << name << ": \"" << before[name] << "\" -> \"" << after[name] << "\"";
+  }
+}
+
+// A provider built for a Win64 IDE (which registers no design-time package)
+// is recorded as installed there, so the next run keeps and rebuilds it.
+TEST_F(EngineRunTest, Win64ProviderChoiceSurvivesTheNextRun) {
+  machine.Install("bds23");
+  auto providerValue = [](const TTargetOptions& options) {
+    platform::RegistryKey key;
+    if (!key.OpenRead(platform::RegRoot::LocalMachine, options.RegistryKey())) return std::optional<uint32_t>();
+    return key.ReadDWord("FireDAC Connectivity");
+  };
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    TInstallData& data = Load(atDoNothing);
+    ASSERT_EQ(data.InstallType(), run == 1 ? itNew : itMainternance);
+    TTargetOptions& x64 = machine.Options(kRs12Win64);
+    TMetadataProvider& fireDac = ProviderNamed(data, "FireDAC");
+    ASSERT_TRUE(x64.CanInstallMetaProvider(fireDac));
+    // The first run schedules it by default; the second keeps the recorded choice.
+    EXPECT_TRUE(x64.IsMetaProviderSheduledForInstall(fireDac));
+    EXPECT_EQ(x64.IsMetaProviderInstalled(fireDac), run == 2);
+    x64.SetAction(atInstall);
+    const size_t mark = machine.Log().size();
+    ASSERT_EQ(Run(), "");
+    EXPECT_EQ(Errors(), std::vector<std::string>{});
+    EXPECT_TRUE(Contains(machine.LogSince(mark), "Compiling/Installing Vexorin Component FireDAC Connectivity"));
+    EXPECT_TRUE(platform::FileExists(x64.BPLDir() + "\\VxVexorinFireDACD29.bpl"));
+    EXPECT_TRUE(x64.IsMetaProviderInstalled(fireDac));
+    EXPECT_EQ(providerValue(x64), std::optional<uint32_t>(1));
   }
 }
 
