@@ -112,6 +112,15 @@ int IndexOfText(const std::string& text, const std::vector<std::string>& items) 
   return -1;
 }
 
+bool IsFolderEmpty(const std::string& folder) {
+  std::vector<platform::DirEntry> entries;
+  if (!platform::FindEntries(IncludeTrailingPathDelimiter(folder) + "*", entries)) return true;
+  for (const platform::DirEntry& entry : entries) {
+    if (entry.name != "." && entry.name != "..") return false;
+  }
+  return true;
+}
+
 void FindFiles(const std::string& folder, const std::string& mask, bool recursive,
                const std::vector<std::string>& extensions, std::vector<FoundFile>& list) {
   const std::string dir = folder.empty() ? std::string(".") : folder;

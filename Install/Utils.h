@@ -43,6 +43,10 @@ struct FoundFile {
 void FindFiles(const std::string& folder, const std::string& mask, bool recursive,
                const std::vector<std::string>& extensions, std::vector<FoundFile>& list);
 
+// True when the folder lists no entry besides "." and ".." (also when it
+// cannot be listed: removing a folder that is not empty fails anyway).
+bool IsFolderEmpty(const std::string& folder);
+
 // Path pieces as the program's Windows paths need them.
 std::string ExtractFileDir(const std::string& path);                         // without the trailing backslash
 std::string ExtractFileName(const std::string& path);                        // after the last '\', '/' or ':'

@@ -62,7 +62,10 @@ class TCompiler {
   // The uninstall entry; nothing happens without the right to write it.
   void WriteUninstallEntry();
   void DeleteUninstallEntry();
-  // Moves the Start-menu group to the Recycle Bin if it is there.
+  // Takes this program's links out of the Start-menu group selected now and
+  // out of the group the recorded installation used, then each level of
+  // those groups that is left empty. Other programs' links in a shared group,
+  // and the levels holding them, stay.
   void DeleteStartMenu();
 
   // The run frame of a new installation or an update: the log header, the
@@ -156,6 +159,9 @@ class TCompiler {
   void RemovePackageFromFolder(const std::string& AFolder, const std::string& AFile);
   void DeleteInstallSubfolder(const std::string& AName);
   void DeleteInstallFile(const std::string& AName);
+  // This program's links out of one group (a path below the Start-menu
+  // Programs folder), then its empty levels from the innermost up.
+  void RemoveShortcuts(const std::string& AGroup);
   // False, with an error line saying why, for a folder that must never be
   // moved to the Recycle Bin whole.
   bool MayRecycleFolder(const std::string& APath);

@@ -198,8 +198,7 @@ void TCompiler::Remove() {
   if (platform::DirectoryExists(demos) && MayRecycleFolder(demos)) platform::MoveToRecycleBin(demos);
 
   FLogger->Info("Delete start menu group...");
-  const std::string group = data.StartFolderSelectedFull();
-  if (platform::DirectoryExists(group) && MayRecycleFolder(group)) platform::MoveToRecycleBin(group);
+  DeleteStartMenu();
   DeleteUninstallEntry();
 
   DeleteInstallFile("Uninstall\\setup.exe");
@@ -214,12 +213,9 @@ void TCompiler::Remove() {
       platform::RemoveFile(setupCopy);
     }
   }
-  std::vector<platform::DirEntry> entries;
-  bool empty = true;
-  if (platform::FindEntries(installDir + "*", entries)) {
-    for (const platform::DirEntry& entry : entries) empty = empty && (entry.name == "." || entry.name == "..");
+  if (IsFolderEmpty(installDir) && WhyFolderProtected(data.InstallDir()).empty()) {
+    platform::RemoveEmptyDirectory(data.InstallDir());
   }
-  if (empty && WhyFolderProtected(data.InstallDir()).empty()) platform::RemoveEmptyDirectory(data.InstallDir());
   FLogger->Info("Completed");
 
   FLogger->Info("Delete Start menu Program Folder...");

@@ -199,6 +199,42 @@ TEST_F(UninstallTest, RemoveTakesTheInstallationFolderWhole) {
             (std::vector<std::string>{"Completed", "Delete Start menu Program Folder...", "Completed", ""}));
 }
 
+// A group may be shared with other programs: only this program's links go,
+// then each level left empty. The removal also cleans the group the
+// installation recorded when the group chosen now is another one.
+TEST_F(UninstallTest, RemoveTakesOnlyItsOwnLinksOutOfTheGroups) {
+  machine.Install("delphi7");
+  TInstallData* data = &machine.Load();
+  const std::string programs = data->StartProgramsFolder();
+  const std::string top = programs + "\\VexorinTest";
+  const ScopeExit cleanup([&] { RemoveTree(top); });
+  const std::string shared = top + "\\Shared";
+  Write(shared + "\\Other Program.lnk", "other");
+  data->SetStartFolderSelected("VexorinTest\\Shared");
+  machine.compiler.CreateShortcuts();
+  ASSERT_TRUE(platform::FileExists(shared + "\\Uninstall Vexorin.lnk"));
+  data->SetInstalled(true);
+  data->SaveToRegistry();
+
+  // The next run chose another group, of several levels, and made it.
+  data = &machine.Load();
+  EXPECT_EQ(data->InstalledStartFolder(), "VexorinTest\\Shared");
+  data->SetStartFolderSelected("VexorinTest\\Mine\\Vexorin");
+  machine.compiler.CreateShortcuts();
+  machine.compiler.Remove();
+
+  std::vector<platform::DirEntry> entries;
+  std::vector<std::string> left;
+  if (platform::FindEntries(shared + "\\*", entries)) {
+    for (const auto& entry : entries) {
+      if (entry.name != "." && entry.name != "..") left.push_back(entry.name);
+    }
+  }
+  EXPECT_EQ(left, std::vector<std::string>{"Other Program.lnk"});
+  EXPECT_FALSE(platform::DirectoryExists(top + "\\Mine"));
+  EXPECT_TRUE(platform::DirectoryExists(top));
+}
+
 TEST_F(UninstallTest, GuardKnowsTheProtectedFolders) {
   using platform::KnownFolder;
   const std::string documents = platform::KnownFolderPath(KnownFolder::Documents);
@@ -255,7 +291,7 @@ TEST_F(UninstallTest, RemoveNeverRecyclesAProtectedFolder) {
   for (const auto& message : machine.compiler.Logger().Messages()) {
     if (message.Severity == lsError) errors.push_back(message.Message);
   }
-  ASSERT_EQ(errors.size(), 3u);  // the folder itself, the group, the group again for the Start menu
+  ASSERT_EQ(errors.size(), 1u);  // the folder itself; an empty group is not touched
   EXPECT_TRUE(StrStartsWith(errors[0],
                             "Not moving \"" + IncludeTrailingPathDelimiter(documents) +
                                 "\" to the Recycle Bin: it is a system or user folder",
