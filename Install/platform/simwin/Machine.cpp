@@ -22,8 +22,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kFolderKeys[] = {
-    "program-files", "common-documents", "documents", "roaming-app-data", "start-menu-programs",
-    "system",        "windows",          "temp",      "profile",          "desktop"};
+    "program-files", "common-documents", "documents",    "roaming-app-data", "start-menu-programs",
+    "system",        "windows",          "temp",         "profile",          "desktop",
+    "system-x86",    "common-app-data",  "common-files", "common-files-x86", "local-app-data",
+    "startup",       "common-startup"};
 
 struct FaultName {
   FaultKind kind;
@@ -166,7 +168,14 @@ MachineSettings MachineSettings::Defaults(const std::string& userName) {
                {"windows", "C:\\Windows"},
                {"temp", profile + "\\AppData\\Local\\Temp"},
                {"profile", profile},
-               {"desktop", profile + "\\Desktop"}};
+               {"desktop", profile + "\\Desktop"},
+               {"system-x86", "C:\\Windows\\SysWOW64"},
+               {"common-app-data", "C:\\ProgramData"},
+               {"common-files", "C:\\Program Files (x86)\\Common Files"},
+               {"common-files-x86", "C:\\Program Files (x86)\\Common Files"},
+               {"local-app-data", profile + "\\AppData\\Local"},
+               {"startup", profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"},
+               {"common-startup", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"}};
   s.environment = {{"ALLUSERSPROFILE", "C:\\ProgramData"},
                    {"APPDATA", profile + "\\AppData\\Roaming"},
                    {"COMPUTERNAME", s.computerName},
