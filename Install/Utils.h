@@ -6,7 +6,8 @@
 #include <vector>
 
 // Creates a folder with every missing parent. An empty path counts as done.
-// True when the folder exists afterwards.
+// True when the folder exists afterwards; otherwise LastErrorCode() holds the
+// error of the creation that failed.
 bool SafeForceDirectories(const std::string& dir);
 
 // folder + "\" + name with exactly one backslash between them; with an empty

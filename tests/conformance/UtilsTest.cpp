@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "TestMachine.h"
+#include "TestTools.h"
 #include "platform/FileSystem.h"
 
 TEST(UtilsTest, JoinPath) {
@@ -98,6 +99,18 @@ TEST_F(UtilsFilesTest, SafeForceDirectoriesCreatesEveryLevel) {
   EXPECT_TRUE(SafeForceDirectories(dir + "\\A\\B"));  // already there
   WriteFile(dir + "\\file", "x");
   EXPECT_FALSE(SafeForceDirectories(dir + "\\file\\sub"));
+}
+
+// The error code is the creation's, not that of a later existence check
+// ("file not found"), at every level.
+TEST_F(UtilsFilesTest, SafeForceDirectoriesKeepsTheCreationsErrorCode) {
+  const std::string denied = FolderThatCannotBeCreated(dir);
+  for (const std::string& path : {denied, denied + "\\a\\b"}) {
+    SCOPED_TRACE(path);
+    platform::SetLastErrorCode(0);
+    EXPECT_FALSE(SafeForceDirectories(path));
+    EXPECT_EQ(platform::LastErrorCode(), 5u);
+  }
 }
 
 TEST_F(UtilsFilesTest, FindFilesFiltersAndRecurses) {
