@@ -60,6 +60,7 @@ class ChildProcess {
 
   // Sends a Ctrl-C event to the process group whose id is the child's id.
   void SendCtrlC();
+  // Ends the child with the exit code and waits until it has ended.
   void Terminate(uint32_t exitCode);
   // The exit code, kStillActive while it runs; nullopt when it cannot be read.
   std::optional<uint32_t> ExitCode();

@@ -140,7 +140,10 @@ void ChildProcess::SendCtrlC() {
 }
 
 void ChildProcess::Terminate(uint32_t exitCode) {
-  if (impl_->pi.hProcess != nullptr) TerminateProcess(impl_->pi.hProcess, exitCode);
+  if (impl_->pi.hProcess == nullptr) return;
+  // Termination completes asynchronously; until it has, the exit code reads
+  // as still active.
+  if (TerminateProcess(impl_->pi.hProcess, exitCode)) WaitForSingleObject(impl_->pi.hProcess, INFINITE);
 }
 
 std::optional<uint32_t> ChildProcess::ExitCode() {
