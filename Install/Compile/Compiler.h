@@ -100,7 +100,8 @@ class TCompiler {
   void DeleteIDEHeaders(TTargetOptions& TargetOptions);
   // Removes the suite's files, demos, Start-menu group, uninstall entry and
   // product key. A drive root or a system or user folder is never moved to the
-  // Recycle Bin whole, whatever the installation folder is.
+  // Recycle Bin whole, whatever the installation folder is. A current folder
+  // inside the installation folder is left for the temporary folder first.
   void Remove();
 
  private:
@@ -162,6 +163,10 @@ class TCompiler {
   // This program's links out of one group (a path below the Start-menu
   // Programs folder), then its empty levels from the innermost up.
   void RemoveShortcuts(const std::string& AGroup);
+  // Windows neither moves nor deletes a folder that a process has as its
+  // current folder: a run of the maintenance copy (in the installation
+  // folder's Uninstall folder) moves to the temporary folder first.
+  void LeaveInstallDir();
   // False, with an error line saying why, for a folder that must never be
   // moved to the Recycle Bin whole.
   bool MayRecycleFolder(const std::string& APath);

@@ -164,6 +164,16 @@ void TCompiler::DeletePathFromList(TStringList& AList, const std::string& AListN
   }
 }
 
+void TCompiler::LeaveInstallDir() {
+  const std::string current = ExcludeTrailingPathDelimiter(platform::FullPathOf(platform::GetCurrentDir()));
+  const std::string installDir = ExcludeTrailingPathDelimiter(platform::FullPathOf(InstallData->InstallDir()));
+  if (installDir.empty() || current.empty()) return;
+  if (!platform::SameTextAscii(current, installDir) && !StrStartsWith(current, installDir + "\\", true)) return;
+  const std::string temp = platform::TempDirectory();
+  FLogger->Debug("Change dir: " + temp);
+  platform::SetCurrentDir(temp);
+}
+
 bool TCompiler::MayRecycleFolder(const std::string& APath) {
   const std::string why = WhyFolderProtected(APath);
   if (why.empty()) return true;
@@ -191,6 +201,7 @@ void TCompiler::DeleteInstallFile(const std::string& AName) {
 
 void TCompiler::Remove() {
   TInstallData& data = *InstallData;
+  LeaveInstallDir();
   FLogger->Info("Delete component files...");
   for (const std::string& name : InstallSubfolders()) DeleteInstallSubfolder(name);
   for (const char* name : kInstallFiles) DeleteInstallFile(name);

@@ -18,6 +18,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -233,6 +234,27 @@ TEST_F(UninstallTest, RemoveTakesOnlyItsOwnLinksOutOfTheGroups) {
   EXPECT_EQ(left, std::vector<std::string>{"Other Program.lnk"});
   EXPECT_FALSE(platform::DirectoryExists(top + "\\Mine"));
   EXPECT_TRUE(platform::DirectoryExists(top));
+}
+
+// The maintenance copy runs with its own folder, inside the installation
+// folder, as the current folder, which would keep the folder from going.
+TEST_F(UninstallTest, RemoveLeavesTheInstallationFolderFirst) {
+  machine.Install("delphi7");
+  TInstallData& data = machine.Load();
+  const std::string uninstall = machine.installDir + "\\Uninstall";
+  Write(uninstall + "\\setup.exe", "MZ");
+  const std::string before = platform::GetCurrentDir();
+  const ScopeExit restore([&] { platform::SetCurrentDir(before); });
+  ASSERT_TRUE(platform::SetCurrentDir(uninstall));
+  data.SetInstalled(true);
+  data.SaveToRegistry();
+
+  machine.compiler.Remove();
+  EXPECT_TRUE(
+      platform::SameTextAscii(IncludeTrailingPathDelimiter(platform::GetCurrentDir()), platform::TempDirectory()))
+      << platform::GetCurrentDir();
+  EXPECT_FALSE(platform::DirectoryExists(machine.installDir));
+  EXPECT_EQ(machine.Log().front(), "Change dir: " + platform::TempDirectory());
 }
 
 TEST_F(UninstallTest, GuardKnowsTheProtectedFolders) {
