@@ -734,10 +734,11 @@ std::string TCompileTarget::Homepage() const {
 
 // ---- writing the configuration back ----
 
-void TCompileTarget::SavePaths() {
+bool TCompileTarget::SavePaths() {
   // 1. EnvOptions.proj: the first property group serves every platform.
-  if (IsBDS() && FIDEVersion >= 5) {
-    const std::string file = EnvOptionsFileName();
+  const std::string file = IsBDS() && FIDEVersion >= 5 ? EnvOptionsFileName() : std::string();
+  const bool fileWritten = file.empty() || platform::FileExists(file);
+  if (!file.empty() && fileWritten) {
     xml::TXmlDocument document;
     document.LoadFromFile(file);
     xml::TXmlElement group = document.Root().FindChild("PropertyGroup", true);
@@ -805,6 +806,7 @@ void TCompileTarget::SavePaths() {
       }
     }
   }
+  return fileWritten;
 }
 
 void TCompileTarget::SavePackageList(TDelphiPackageList& List, const std::string& Name) {

@@ -157,7 +157,10 @@ class TCompileTarget {
   std::string Homepage() const;
 
   // Writing the configuration back to the registry and EnvOptions.proj.
-  void SavePaths();
+  // False when the IDE has never been started and so has no EnvOptions.proj
+  // yet: then only the registry is written, from which the IDE makes the
+  // file at its first start (with the force-update flag set).
+  bool SavePaths();
   void SavePackagesLists();
   std::string EnvPath() const;
   void SetEnvPath(const std::string& Value);

@@ -163,6 +163,9 @@ class TCompiler {
   // This program's links out of one group (a path below the Start-menu
   // Programs folder), then its empty levels from the innermost up.
   void RemoveShortcuts(const std::string& AGroup);
+  // The IDE's paths saved; an IDE never started yet gets them in the
+  // registry only, which the log says.
+  void SaveIDEPaths(TCompileTarget& ATarget);
   // Windows neither moves nor deletes a folder that a process has as its
   // current folder: a run of the maintenance copy (in the installation
   // folder's Uninstall folder) moves to the temporary folder first.

@@ -143,7 +143,7 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   RemoveSourcePath(TargetOptions);
   TargetOptions.SetInstalled(false);
   TargetOptions.SaveToRegistry();
-  target.SavePaths();
+  SaveIDEPaths(target);
   if (designer) target.SavePackagesLists();
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.PrintTargetSettings(*FLogger);
@@ -186,7 +186,7 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   FLogger->Info("Adding component folders to IDE paths collections");
   AddSourcePath(TargetOptions);
   AddLibraryPaths(TargetOptions);
-  target.SavePaths();
+  SaveIDEPaths(target);
   if (designer) target.SavePackagesLists();
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.SetInstalled(true);
@@ -221,6 +221,13 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.SaveToRegistry();
   TargetOptions.PrintTargetSettings(*FLogger);
+}
+
+void TCompiler::SaveIDEPaths(TCompileTarget& ATarget) {
+  if (ATarget.SavePaths()) return;
+  FLogger->Info("No " + ATarget.EnvOptionsFileName() +
+                " yet (the IDE has never been started): the paths are written to the registry, from which the IDE "
+                "makes that file at its first start");
 }
 
 void TCompiler::DeleteFormFiles(TTargetOptions& TargetOptions) {

@@ -81,7 +81,7 @@ void TCompiler::UninstallTarget(TTargetOptions& TargetOptions) {
   DeleteIDEHeaders(TargetOptions);
   RemoveLibraryPath(TargetOptions);
   RemoveSourcePath(TargetOptions);
-  target.SavePaths();
+  SaveIDEPaths(target);
   if (TargetOptions.IsSupportDesigner()) target.SavePackagesLists();
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.SetInstalled(false);

@@ -150,15 +150,20 @@ TEST_F(SaveConfigTest, CppPathsGoWhereTheVersionKeepsThem) {
   }
 }
 
-TEST_F(SaveConfigTest, MissingEnvOptionsStopsBeforeTheRegistry) {
+// An IDE never started has no EnvOptions.proj: the registry is written, the
+// file is left for the IDE to make, and the caller is told.
+TEST_F(SaveConfigTest, MissingEnvOptionsLeavesTheFileToTheIde) {
   AddStudio12();
   TCompileTargetList list;
   TCompileTarget* t = Find(list, ctpWin32);
   ASSERT_TRUE(platform::RemoveFile(envOptions));
   t->SearchPaths() = {"C:\\changed"};
-  EXPECT_THROW(t->SavePaths(), Exception);
-  EXPECT_EQ(ReadValue(user + "\\Library\\Win32", "Search Path"), "$(BDSLIB)\\$(Platform)");
+  EXPECT_FALSE(t->SavePaths());
+  EXPECT_EQ(ReadValue(user + "\\Library\\Win32", "Search Path"), "C:\\changed");
   EXPECT_FALSE(platform::FileExists(envOptions));
+  // With the file, or for an IDE that keeps none, the result is true.
+  ide.WriteText(envOptions, "<Project/>");
+  EXPECT_TRUE(t->SavePaths());
 }
 
 TEST_F(SaveConfigTest, DebugDcusPathAndEnvironmentPath) {
@@ -175,7 +180,7 @@ TEST_F(SaveConfigTest, DebugDcusPathAndEnvironmentPath) {
   EXPECT_TRUE(t->IsInEnvPath("c:\\windows"));
   EXPECT_FALSE(t->IsInEnvPath(root));
   EXPECT_FALSE(t->IsInEnvPath(""));
-  t->SavePaths();
+  EXPECT_TRUE(t->SavePaths());  // no EnvOptions.proj to write
   EXPECT_EQ(ReadValue(d7 + "\\Debugging", "Debug DCUs Path"), "$(DELPHI)\\Lib\\Debug");
   EXPECT_EQ(ReadValue(d7 + "\\Library", "Debug DCU Path"), "<no value>");
   EXPECT_EQ(ReadValue(d7 + "\\Environment Variables", "PATH"), root + "\\Bin;C:\\Windows");

@@ -335,6 +335,34 @@ TEST_F(EngineRunTest, Win64ProviderChoiceSurvivesTheNextRun) {
   }
 }
 
+// A freshly installed IDE, never started, has no EnvOptions.proj: the suite
+// goes into its registry configuration, and the IDE makes the file from it.
+TEST_F(EngineRunTest, AnIdeNeverStartedGetsItsPathsInTheRegistry) {
+  const auto& ide = machine.Install("bds23");
+  ASSERT_TRUE(platform::RemoveFile(ide.envOptionsPath));
+  Load(atDoNothing);
+  TTargetOptions& rs12 = machine.Options(kRs12Win32);
+  rs12.SetAction(atInstall);
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_TRUE(rs12.Installed());
+  EXPECT_TRUE(Contains(InfoLines(), "No " + ide.envOptionsPath +
+                                        " yet (the IDE has never been started): the paths are written to the "
+                                        "registry, from which the IDE makes that file at its first start"));
+  EXPECT_FALSE(platform::FileExists(ide.envOptionsPath));
+  platform::RegistryKey library;
+  ASSERT_TRUE(library.OpenRead(platform::RegRoot::CurrentUser, ide.userKey + "\\Library\\Win32"));
+  const std::string search = library.ReadString("Search Path").value_or("");
+  EXPECT_NE(search.find(rs12.Target().InsertDirMacros(rs12.BPLDir())), std::string::npos) << search;
+  platform::RegistryKey globals;
+  ASSERT_TRUE(globals.OpenRead(platform::RegRoot::CurrentUser, ide.userKey + "\\Globals"));
+  const auto type = globals.ValueType("ForceEnvOptionsUpdate");
+  EXPECT_EQ(type == platform::RegValueType::DWord
+                ? std::to_string(globals.ReadDWord("ForceEnvOptionsUpdate").value_or(0))
+                : globals.ReadString("ForceEnvOptionsUpdate").value_or(""),
+            "1");
+}
+
 TEST_F(EngineRunTest, FailuresStayInTheirIde) {
   InstallIdes();
   TInstallData& data = Load();
