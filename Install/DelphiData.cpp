@@ -292,7 +292,13 @@ TCompileTarget::TCompileTarget(const std::string& AName, const std::string& AVer
   }
   FHKLMRegistryKey = root + FIDEName + "\\" + FIDEVersionStr;
   FRegistryKey = root + ARegSubKey + "\\" + FIDEVersionStr;
-  LoadIDEConfiguration();
+  // One IDE whose configuration cannot be read must not keep the others from
+  // being served: its error stays with it.
+  try {
+    LoadIDEConfiguration();
+  } catch (const Exception& e) {
+    FLoadError = e.Message();
+  }
   FIsEvaluation = !platform::FileExists(FRootDir + "\\bin\\dcc32.exe");
 }
 
@@ -882,11 +888,13 @@ void TCompileTargetList::ScanIDERoot(const std::string& Root, const std::string&
       continue;
     }
     if (!platform::RegKeyExists(RegRoot::CurrentUser, Root + KeyName + "\\" + version)) continue;
+    // A target whose configuration could not be read is kept with its error,
+    // to be shown and left out of the run.
     auto target = std::make_unique<TCompileTarget>(IDEName, version, KeyName, ctpWin32);
-    if (target->IsValid()) FItems.push_back(std::move(target));
+    if (target->IsValid() || !target->LoadError().empty()) FItems.push_back(std::move(target));
     if (bds && version.find('.') != std::string::npos && MajorOf(version).value_or(0) >= 9) {
       auto target64 = std::make_unique<TCompileTarget>(IDEName, version, KeyName, ctpWin64);
-      if (target64->IsValid()) FItems.push_back(std::move(target64));
+      if (target64->IsValid() || !target64->LoadError().empty()) FItems.push_back(std::move(target64));
     }
   }
 }

@@ -94,6 +94,10 @@ class TCompileTarget {
   TCompileTarget& operator=(const TCompileTarget&) = delete;
 
   bool IsValid() const { return FIsValid; }
+  // The message of the error that stopped reading the IDE's configuration
+  // (registry, EnvOptions.proj, rsvars.bat); "" when it was read. Such a
+  // target is listed but never installed into or taken out of.
+  const std::string& LoadError() const { return FLoadError; }
   bool IsEvaluation() const { return FIsEvaluation; }
   const std::string& Name() const { return FName; }
   const std::string& IDEName() const { return FIDEName; }
@@ -181,6 +185,7 @@ class TCompileTarget {
   std::string LibraryKey() const;
 
   bool FIsValid = false;
+  std::string FLoadError;
   bool FIsEvaluation = false;
   std::string FName;
   std::string FIDEName;

@@ -163,6 +163,8 @@ class TCompiler {
   // This program's links out of one group (a path below the Start-menu
   // Programs folder), then its empty levels from the innermost up.
   void RemoveShortcuts(const std::string& AGroup);
+  // The warning for an IDE whose configuration cannot be read.
+  void LogLoadError(const TTargetOptions& TargetOptions);
   // The IDE's paths saved; an IDE never started yet gets them in the
   // registry only, which the log says.
   void SaveIDEPaths(TCompileTarget& ATarget);

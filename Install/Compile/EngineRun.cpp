@@ -92,6 +92,10 @@ void TCompiler::Compile() {
   const TTargetOptionsList& list = InstallData->TargetOptions();
   for (int i = list.Count() - 1; i >= 0; --i) {
     TTargetOptions& options = *list.Items(i);
+    if (!options.LoadError().empty()) {
+      LogLoadError(options);
+      continue;
+    }
     try {
       if (options.Action() == atInstall) {
         CompileTarget(options);
@@ -221,6 +225,11 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.SaveToRegistry();
   TargetOptions.PrintTargetSettings(*FLogger);
+}
+
+void TCompiler::LogLoadError(const TTargetOptions& TargetOptions) {
+  FLogger->Warning("The configuration of " + TargetOptions.Target().DisplayName() +
+                   " cannot be read; it is left as it is: " + TargetOptions.LoadError());
 }
 
 void TCompiler::SaveIDEPaths(TCompileTarget& ATarget) {

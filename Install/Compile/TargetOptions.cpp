@@ -70,7 +70,13 @@ TTargetOptions::TTargetOptions(TCompileTarget& ATarget, TInstallData& AInstallDa
   fAction = atDoNothing;
   fCompilePackages = AInstallData.WithSources();
   fExtractObjFromLib = ATarget.Version() >= 14;
-  if (LoadFromRegistry()) return;
+  fLoadError = ATarget.LoadError();
+  try {
+    if (LoadFromRegistry()) return;
+  } catch (const Exception& e) {
+    if (fLoadError.empty()) fLoadError = e.Message();
+    return;
+  }
   // Never installed in this IDE: schedule what the IDE can take.
   fInstalled = false;
   fIDERegistration = true;

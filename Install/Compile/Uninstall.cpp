@@ -58,7 +58,11 @@ void TCompiler::Uninstall() {
   FLogger->Info("Uninstall from IDEs...");
   const TTargetOptionsList& list = InstallData->TargetOptions();
   for (int i = 0; i < list.Count(); ++i) {
-    if (list.Items(i)->Installed()) UninstallTarget(*list.Items(i));
+    if (!list.Items(i)->LoadError().empty()) {
+      LogLoadError(*list.Items(i));
+    } else if (list.Items(i)->Installed()) {
+      UninstallTarget(*list.Items(i));
+    }
   }
 }
 

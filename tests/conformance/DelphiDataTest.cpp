@@ -9,9 +9,11 @@
 #include "CmdLineUtils.h"
 #include "IdeFixture.h"
 #include "SysUtils.h"
+#include "Utils.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
+#include "platform/System.h"
 
 using platform::RegRoot;
 
@@ -295,40 +297,61 @@ TEST_F(DiscoveryTest, PackageListsAndPersonalitySupport) {
   }
 }
 
-TEST_F(DiscoveryTest, ErrorsNameWhatIsWrongAndWhere) {
+// An IDE whose configuration cannot be read stays in the list with its error,
+// which names what is wrong and where; the other IDEs are read as ever.
+TEST_F(DiscoveryTest, AnIdeThatCannotBeReadKeepsItsErrorAndTheOthersGoOn) {
   struct Case {
     const char* what;
     std::function<void()> damage;
-    const char* message;
+    std::string message;
+    bool prefixOnly;  // the parser's own words follow
   };
   const std::string user = "Software\\Embarcadero\\BDS\\23.0";
+  const std::string rsvars = ide.Dir() + "\\Embarcadero\\23.0\\bin\\rsvars.bat";
+  const std::string envOptions =
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Embarcadero\\BDS\\23.0\\EnvOptions.proj";
   const Case cases[] = {
       {"a non-string environment variable",
        [&] { ide.SetDWord(RegRoot::CurrentUser, user + "\\Environment Variables", "BDSLIB", 7); },
-       "Invalid data type for 'BDSLIB' in HKEY_CURRENT_USER\\SOFTWARE\\Embarcadero\\BDS\\23.0\\Environment Variables"},
-      {"a version key that is no number",
-       [&] { ide.CreateKey(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\2x.0"); },
-       "The version key '2x.0' under HKEY_LOCAL_MACHINE\\SOFTWARE\\Embarcadero\\BDS is not a number"},
-      {"no rsvars.bat", [&] { platform::RemoveFile(ide.Dir() + "\\Embarcadero\\23.0\\bin\\rsvars.bat"); },
-       "rsvars.bat"},
-      {"a broken EnvOptions.proj",
-       [&] {
-         ide.WriteText(platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) +
-                           "\\Embarcadero\\BDS\\23.0\\EnvOptions.proj",
-                       "<Project><PropertyGroup>");
-       },
-       "EnvOptions.proj"},
+       "Invalid data type for 'BDSLIB' in HKEY_CURRENT_USER\\SOFTWARE\\Embarcadero\\BDS\\23.0\\Environment Variables",
+       false},
+      {"no rsvars.bat", [&] { ASSERT_TRUE(platform::RemoveFile(rsvars)); },
+       "Cannot read " + rsvars + ": " + Trim(platform::SystemErrorText(2)), false},
+      {"a broken EnvOptions.proj", [&] { ide.WriteText(envOptions, "<Project><PropertyGroup>"); },
+       "Cannot read the XML file " + envOptions + ": ", true},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     ide.Reset();  // start from a clean registry each time
     ide.AddBds("Embarcadero", "23.0", "Enterprise");
+    ide.AddBds("Embarcadero", "22.0", "Enterprise");
     c.damage();
-    try {
-      TCompileTargetList list;
-      ADD_FAILURE() << c.what << ": no error";
-    } catch (const Exception& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.what << ": " << e.what();
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 4);
+    for (int i = 0; i < list.Count(); ++i) {
+      const TCompileTarget& t = *list.GetItems(i);
+      SCOPED_TRACE(t.DisplayName());
+      if (t.IDEVersion() == 22) {
+        EXPECT_EQ(t.LoadError(), "");
+        EXPECT_TRUE(t.IsValid());
+      } else if (c.prefixOnly) {
+        EXPECT_TRUE(StrStartsWith(t.LoadError(), c.message, false)) << t.LoadError();
+      } else {
+        EXPECT_EQ(t.LoadError(), c.message);
+      }
     }
+  }
+}
+
+TEST_F(DiscoveryTest, AVersionKeyThatIsNoNumberStopsDiscovery) {
+  ide.AddBds("Embarcadero", "23.0", "Enterprise");
+  ide.CreateKey(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\2x.0");
+  try {
+    TCompileTargetList list;
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "The version key '2x.0' under HKEY_LOCAL_MACHINE\\SOFTWARE\\Embarcadero\\BDS is not a number");
   }
 }
 

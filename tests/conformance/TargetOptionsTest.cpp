@@ -110,8 +110,11 @@ TEST_F(TargetOptionsTest, SavedProviderValuesDecideInstalledAndScheduled) {
   EXPECT_EQ(StateOf(OptionsOf(data, "Embarcadero RAD Studio 12 Win64"), ProviderNamed(data, "FireDAC")), kScheduled);
 }
 
-TEST_F(TargetOptionsTest, MissingSavedValueStopsStartUpWithItsName) {
+// A key that lacks a value it must have makes that IDE's load error; the
+// IDE cannot be given an action, and the other IDEs load as ever.
+TEST_F(TargetOptionsTest, MissingSavedValueIsTheIdesLoadError) {
   machine.Install("delphi7");
+  machine.Install("bds23");
   const std::string key = std::string(kProductRegistryKey) + "\\Delphi 7.0 (Enterprise)";
   struct Case {
     const char* missing;
@@ -132,17 +135,23 @@ TEST_F(TargetOptionsTest, MissingSavedValueStopsStartUpWithItsName) {
       if (std::string(name) != c.missing) SetDWord(key, name, 1);
     }
     machine.SetMarker("withsrcs", c.withSources);
-    try {
-      const TInstallData data;
-      EXPECT_EQ(c.error, nullptr) << "no error";
-      const TTargetOptions& delphi7 = OptionsOf(data, "Delphi 7.0");
-      EXPECT_TRUE(delphi7.Installed());
-      EXPECT_EQ(delphi7.AddSourceLocation(), c.withSources);
-      EXPECT_EQ(delphi7.ExtractObjFromLib(), std::string(c.missing) != "ExtractObjFromLib");  // default: False
-    } catch (const Exception& e) {
-      ASSERT_NE(c.error, nullptr) << e.what();
-      EXPECT_EQ(std::string(e.what()), c.error);
+    const TInstallData data;
+    TTargetOptions& delphi7 = OptionsOf(data, "Delphi 7.0");
+    TTargetOptions& rs12 = OptionsOf(data, "Embarcadero RAD Studio 12 Win32");
+    EXPECT_EQ(rs12.LoadError(), "");
+    rs12.SetAction(atInstall);
+    EXPECT_EQ(rs12.Action(), atInstall);
+    delphi7.SetAction(atInstall);
+    if (c.error != nullptr) {
+      EXPECT_EQ(delphi7.LoadError(), c.error);
+      EXPECT_EQ(delphi7.Action(), atDoNothing);
+      continue;
     }
+    EXPECT_EQ(delphi7.LoadError(), "");
+    EXPECT_EQ(delphi7.Action(), atInstall);
+    EXPECT_TRUE(delphi7.Installed());
+    EXPECT_EQ(delphi7.AddSourceLocation(), c.withSources);
+    EXPECT_EQ(delphi7.ExtractObjFromLib(), std::string(c.missing) != "ExtractObjFromLib");  // default: False
   }
 }
 
