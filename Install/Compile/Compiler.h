@@ -37,6 +37,10 @@ class TCompiler {
   // with ".bpk" for C++Builder before RAD Studio, "D" and the version with
   // ".dpk" for Delphi and RAD Studio ("vxVexorinD7.dpk").
   static std::string GetPackageName(const TCompileTarget& ATarget, const std::string& APackageName);
+  // The module names of a library listing ("tlib LIBRARY /L"), one per line
+  // that begins with a letter after the three header lines: the text before
+  // its TAB, "" for a line without one.
+  static std::vector<std::string> LibraryModules(const std::vector<std::string>& AListing);
 
   // Builds one package for one IDE, checks that its .bpl is there, copies a
   // run-time package into the system folder (Win32) and, when asked, unpacks
