@@ -82,6 +82,7 @@ class TCompiler {
   void Compile();
   // Installs the suite into one IDE: the earlier installation out, the
   // packages built and registered, the state recorded, the providers.
+  // Raises Exception for an IDE whose version has no folder names.
   void CompileTarget(TTargetOptions& TargetOptions);
 
   // Unpacks data.arc with 7z.exe from the program's folder into the demo

@@ -121,6 +121,10 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   TCompileTarget& target = TargetOptions.Target();
   const std::string bplDir = TargetOptions.BPLDir();
   const bool designer = TargetOptions.IsSupportDesigner();
+  if (!TargetOptions.HasFolderNames()) {
+    throw Exception("No output folder is known for " + target.DisplayName() + " (product version " +
+                    std::to_string(target.Version()) + "): nothing is built for it");
+  }
   FLogger->Info("Compiling for:" + target.DisplayName());
   if (!platform::DirectoryExists(bplDir)) platform::MakeDirectory(bplDir);
   if (data.WithSources() && TargetOptions.CompilePackages()) {

@@ -269,6 +269,13 @@ void TTargetOptions::SetForceEnvOptionsUpdate() const {
 
 bool TTargetOptions::IsClassicCBuilder() const { return fTarget->IsBCB() && !fTarget->IsBDS(); }
 
+bool TTargetOptions::HasFolderNames() const {
+  const int version = fTarget->Version();
+  const bool cbuilderPackages = version < 10 && fTarget->IsBCB();
+  return !VersionTableEntry(IsClassicCBuilder() ? CBuilderFolderNames : IDEFolderNames, version).empty() &&
+         !VersionTableEntry(cbuilderPackages ? CBuilderFolderNames : IDEFolderNames, version).empty();
+}
+
 std::string TTargetOptions::BPLDir() const {
   const int version = fTarget->Version();
   std::string dir = JoinPath(fInstallData->DemoDir(),

@@ -76,6 +76,10 @@ class TTargetOptions {
   // Makes the IDE read its environment options from the registry at its next start.
   void SetForceEnvOptionsUpdate() const;
 
+  // The IDE's version has names in the folder-name tables. Without them the
+  // output folder would be the demo folder itself and the packages folder
+  // the one of every version, so the engine builds nothing for such an IDE.
+  bool HasFolderNames() const;
   std::string BPLDir() const;
   std::string DCPDir() const { return BPLDir(); }
   std::string UnitOutDir() const { return BPLDir(); }

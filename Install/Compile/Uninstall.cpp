@@ -69,7 +69,9 @@ void TCompiler::Uninstall() {
 void TCompiler::UninstallTarget(TTargetOptions& TargetOptions) {
   TCompileTarget& target = TargetOptions.Target();
   FLogger->Info("Uninstall from IDE:" + target.DisplayName());
-  if (InstallData->WithSources()) {
+  // Without folder names the output folder would be the demo folder itself.
+  const bool ownFolder = TargetOptions.HasFolderNames();
+  if (InstallData->WithSources() && ownFolder) {
     std::vector<FoundFile> objects;
     FindFiles(TargetOptions.BPLDir(), "*", true, {".obj", ".dcu"}, objects);
     for (const FoundFile& file : objects) platform::RemoveFile(file.path);
@@ -82,7 +84,7 @@ void TCompiler::UninstallTarget(TTargetOptions& TargetOptions) {
   for (const char* package : {"vxQuillonDsgn", "vxQuillon", "vxMarlinDsgn", "vxMarlin", "vxVexorinDsgn", "vxVexorin"}) {
     UninstallPackage(TargetOptions, package);
   }
-  DeleteIDEHeaders(TargetOptions);
+  if (ownFolder) DeleteIDEHeaders(TargetOptions);
   RemoveLibraryPath(TargetOptions);
   RemoveSourcePath(TargetOptions);
   SaveIDEPaths(target);

@@ -363,6 +363,26 @@ TEST_F(EngineRunTest, AnIdeNeverStartedGetsItsPathsInTheRegistry) {
             "1");
 }
 
+// A version the folder-name tables do not name (there was no C++Builder 7)
+// would build into the demo folder itself and delete the object files there:
+// such an IDE is refused, the others are served.
+TEST_F(EngineRunTest, AnIdeVersionWithoutFolderNamesIsRefused) {
+  machine.Install("delphi7");
+  machine.Package().Fixture().AddClassic("C++Builder", "7.0", "Enterprise");
+  Load(atInstall);
+  TTargetOptions& unknown = machine.Options("C++Builder 7.0");
+  EXPECT_FALSE(unknown.HasFolderNames());
+  EXPECT_TRUE(machine.Options(kDelphi7).HasFolderNames());
+  const std::vector<std::string> kept = {machine.demoDir + "\\Sources\\vxCore.dcu", machine.demoDir + "\\mine.obj"};
+  for (const auto& file : kept) WriteFile(file, "the user's");
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{"No output folder is known for C++Builder 7.0 (Enterprise) (product "
+                                               "version 7): nothing is built for it"});
+  for (const auto& file : kept) EXPECT_EQ(platform::ReadFileBytes(file), "the user's") << file;
+  EXPECT_FALSE(unknown.Installed());
+  EXPECT_TRUE(machine.Options(kDelphi7).Installed());
+}
+
 TEST_F(EngineRunTest, FailuresStayInTheirIde) {
   InstallIdes();
   TInstallData& data = Load();
