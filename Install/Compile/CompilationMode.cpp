@@ -2,7 +2,6 @@
 // the mode copied over the sources, and for DevExpress the include file's
 // switches and the package files adjusted to the tree-list version and to the
 // presence of the skins library.
-#include <stdexcept>
 #include <utility>
 
 #include "Compile/Compiler.h"
@@ -138,8 +137,12 @@ int TCompiler::DetectTreeListVersion() {
   const TTargetOptions* reference = ReferenceIDE();
   if (reference == nullptr) return 5;
   const TDelphiPackage* package = reference->Target().FindPackageEx("dclcxTreeList");
-  // The wizard lets no IDE without the tree list be chosen in this mode.
-  if (package == nullptr) throw std::logic_error("Assertion failed: no DevExpress tree list in the IDE");
+  // The wizard lets no IDE without the tree list be chosen in this mode; a
+  // run without it all the same ends with an error the compile page reports.
+  if (package == nullptr) {
+    throw Exception("The DevExpress mode needs the DevExpress tree list (dclcxTreeList), which " +
+                    reference->Target().DisplayName() + " does not have");
+  }
   const std::string& description = package->Description();
   if (description.find("ExpressQuantumTreeList 5") != std::string::npos) return 5;
   if (description.find("ExpressQuantumTreeList 4") != std::string::npos) return 4;

@@ -383,6 +383,24 @@ TEST_F(EngineRunTest, AnIdeVersionWithoutFolderNamesIsRefused) {
   EXPECT_TRUE(machine.Options(kDelphi7).Installed());
 }
 
+// The wizard offers no IDE without the tree list in the DevExpress mode; a run
+// that has one all the same ends with the program's own error, which the
+// compile page reports, not with the end of the program.
+TEST_F(EngineRunTest, DevExpressModeWithoutTheTreeListEndsWithAnError) {
+  machine.Install("delphi7");
+  TInstallData& data = Load(atInstall);
+  data.SetCompilationMode(cmDevExpress);
+  try {
+    machine.compiler.Compile();
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "The DevExpress mode needs the DevExpress tree list (dclcxTreeList), which Delphi 7.0 (Enterprise) does "
+              "not have");
+  }
+  EXPECT_FALSE(machine.Options(kDelphi7).Installed());
+}
+
 TEST_F(EngineRunTest, FailuresStayInTheirIde) {
   InstallIdes();
   TInstallData& data = Load();
