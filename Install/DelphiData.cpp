@@ -177,7 +177,9 @@ void SplitPaths(const std::string& text, TStringList& list) {
     std::string entry = Trim(text.substr(pos, end - pos));
     if (entry.size() > 1 && entry.front() == '"' && entry.back() == '"')
       entry = Trim(entry.substr(1, entry.size() - 2));
-    if (!entry.empty() && entry.back() == '\\') entry.pop_back();
+    // A drive root keeps its backslash: "C:" alone is the drive's current folder.
+    const bool driveRoot = entry.size() == 3 && entry[1] == ':';
+    if (!entry.empty() && entry.back() == '\\' && !driveRoot) entry.pop_back();
     list.push_back(entry);
     pos = end + 1;
   }

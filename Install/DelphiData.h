@@ -15,8 +15,9 @@ using TPersonalities = std::set<TPersonalityType>;
 using TStringList = std::vector<std::string>;
 
 // Reads a ";"-separated path list into `list` (emptied first): entries are
-// trimmed, lose one pair of enclosing quotes and a trailing backslash; empty
-// entries stay, a final ";" adds none.
+// trimmed, lose one pair of enclosing quotes and a trailing backslash (but a
+// drive root such as "C:\" keeps it); empty entries stay, a final ";" adds
+// none.
 void SplitPaths(const std::string& text, TStringList& list);
 // Joins the entries with ";"; an empty list gives "".
 std::string JoinPaths(const TStringList& list);

@@ -48,6 +48,8 @@ TEST(PathListTest, SplitAndJoin) {
       {";", {""}},
       {" \" spaced \" ", {"spaced"}},
       {"\"", {"\""}},
+      // A drive root keeps its backslash; "C:" would be the drive's current folder.
+      {"C:\\;\"D:\\\";E:;C:\\Tools\\", {"C:\\", "D:\\", "E:", "C:\\Tools"}},
   };
   for (const auto& c : cases) {
     TStringList list = {"left over"};
