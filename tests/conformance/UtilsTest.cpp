@@ -8,6 +8,7 @@
 #include "TestMachine.h"
 #include "TestTools.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 TEST(UtilsTest, JoinPath) {
   struct Case {
@@ -72,6 +73,36 @@ TEST(UtilsTest, TrimAndSplitLines) {
       {"", {}}, {"a", {"a"}}, {"a\r\nb\r\n", {"a", "b"}}, {"a\n\nb", {"a", "", "b"}}, {"a\rb\n\r", {"a", "b", ""}},
   };
   for (const Case& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
+}
+
+// A text cut to a number of characters keeps whole characters: two bytes of
+// "ü", three of "€", and the surrogate pair of "𝄞" (four bytes, two units).
+TEST(UtilsTest, Utf8PrefixCutsBetweenCharacters) {
+  struct Case {
+    const char* text;
+    size_t units;
+    const char* prefix;
+  };
+  const Case cases[] = {
+      {"abc", 2, "ab"},
+      {"abc", 3, "abc"},
+      {"abc", 9, "abc"},
+      {"a\xC3\xBC"
+       "b",
+       2, "a\xC3\xBC"},
+      {"a\xC3\xBC"
+       "b",
+       1, "a"},
+      {"\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC"},
+      {"a\xF0\x9D\x84\x9E"
+       "b",
+       2, "a"},
+      {"a\xF0\x9D\x84\x9E"
+       "b",
+       3, "a\xF0\x9D\x84\x9E"},
+      {"\xC3\xBC", 0, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(platform::Utf8Prefix(c.text, c.units), c.prefix) << c.text << " " << c.units;
 }
 
 TEST(UtilsTest, FilePathPieces) {
