@@ -35,8 +35,12 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Creates the output pipe, then the input pipe. False when either cannot be
-  // made; nothing is left open then.
+  // Every call below that fails leaves the Windows error code in
+  // LastErrorCode() and the name of the Windows function that failed here.
+  const std::string& FailedCall() const;
+
+  // Creates the output pipe, then the input pipe, and keeps this process's
+  // ends out of the child. False when any of it fails; nothing is left open then.
   bool CreatePipes();
   // Creates the child from a Windows command line, from which the system takes
   // the program, with the given working folder (empty: this process's). The
@@ -45,10 +49,11 @@ class ChildProcess {
   // cannot be created, with the Windows error code in LastErrorCode().
   bool Create(const std::string& commandLine, const std::string& currentDir);
   ProcessInformation& Information();
-  // Lets the child run and closes the thread handle.
-  void Resume();
+  // Lets the child run and closes the thread handle. False when it cannot.
+  bool Resume();
 
-  // Waits for the child to end, at most `milliseconds`.
+  // Waits for the child to end, at most `milliseconds`; Failed when the wait
+  // itself fails.
   WaitResult Wait(uint32_t milliseconds);
   // The same, but also ends, with Output, as soon as output is waiting.
   WaitResult WaitForExitOrOutput(uint32_t milliseconds);
@@ -59,9 +64,10 @@ class ChildProcess {
   size_t Read(char* buffer, size_t size);
 
   // Sends a Ctrl-C event to the process group whose id is the child's id.
-  void SendCtrlC();
-  // Ends the child with the exit code and waits until it has ended.
-  void Terminate(uint32_t exitCode);
+  bool SendCtrlC();
+  // Ends the child with the exit code and waits until it has ended. True also
+  // for a child that had ended already.
+  bool Terminate(uint32_t exitCode);
   // The exit code, kStillActive while it runs; nullopt when it cannot be read.
   std::optional<uint32_t> ExitCode();
 

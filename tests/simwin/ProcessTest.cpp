@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CapExec.h"
@@ -94,6 +95,49 @@ TEST_F(ProcessTest, ChildSeesTheMachineStateOfItsParent) {
   platform::UnsetEnv("TEMP");
   const Captured run = Capture("env:ODD env:TEMP cwd");
   EXPECT_EQ(run.lines, (std::vector<std::string>{"ODD=50% a", "b", "TEMP=(unset)", dir}));
+}
+
+// Every system call of captured execution that fails is reported with its
+// name and the system's text, and the child does not run on behind it (it
+// would write its marker 400 ms later). A failed termination is reported too.
+TEST_F(ProcessTest, EveryFailingCallIsReportedByNameWithTheChildEnded) {
+  using simwin::FaultKind;
+  const std::string marker = dir + "\\late.txt";
+  struct Case {
+    FaultKind fault;
+    std::string parameters;
+    const char* message;
+    bool markerWritten;
+  };
+  const Case cases[] = {
+      {FaultKind::ProcessPipe, "touch:" + marker,
+       "CreatePipe fails: error code 1450 Message: Insufficient system resources exist to complete the requested "
+       "service.\r\n",
+       false},
+      {FaultKind::ProcessResume, "touch:" + marker, "ResumeThread fails: error code 5 Message: Access is denied.\r\n",
+       false},
+      {FaultKind::ProcessWait, "sleep:400 touch:" + marker,
+       "WaitForSingleObject fails: error code 6 Message: The handle is invalid.\r\n", false},
+      {FaultKind::ProcessTerminate, "out:first\\n sleep:400 touch:" + marker,
+       "TerminateProcess fails: error code 5 Message: Access is denied.\r\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    auto& machine = simwin::Machine::Current();
+    auto settings = machine.Settings();
+    settings.faults.clear();
+    machine.UpdateSettings(settings);
+    machine.AddFault(c.fault, c.fault == FaultKind::ProcessPipe ? machine.CurrentDir() : child);
+    platform::RemoveFile(marker);
+    try {
+      Capture(c.parameters, false, 1);
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    EXPECT_EQ(platform::FileExists(marker), c.markerWritten);
+  }
 }
 
 TEST(WindowsCommandLineTest, ArgumentRules) {

@@ -35,7 +35,11 @@ const FaultName kFaultNames[] = {{FaultKind::RegistryOpen, "registry-deny-open"}
                                  {FaultKind::RegistryWrite, "registry-deny-write"},
                                  {FaultKind::FileCreate, "file-deny-create"},
                                  {FaultKind::FileDelete, "file-deny-delete"},
-                                 {FaultKind::FileCopy, "file-deny-copy"}};
+                                 {FaultKind::FileCopy, "file-deny-copy"},
+                                 {FaultKind::ProcessPipe, "process-deny-pipe"},
+                                 {FaultKind::ProcessResume, "process-deny-resume"},
+                                 {FaultKind::ProcessWait, "process-deny-wait"},
+                                 {FaultKind::ProcessTerminate, "process-deny-terminate"}};
 
 // English texts of the system error codes the program can meet.
 const std::map<uint32_t, std::string>& BuiltInErrors() {
@@ -45,6 +49,8 @@ const std::map<uint32_t, std::string>& BuiltInErrors() {
       {2, "The system cannot find the file specified."},
       {3, "The system cannot find the path specified."},
       {5, "Access is denied."},
+      {6, "The handle is invalid."},
+      {8, "Not enough memory resources are available to process this command."},
       {15, "The system cannot find the drive specified."},
       {17, "The system cannot move the file to a different disk drive."},
       {18, "There are no more files."},
@@ -59,6 +65,7 @@ const std::map<uint32_t, std::string>& BuiltInErrors() {
       {183, "Cannot create a file when that file already exists."},
       {193, "%1 is not a valid Win32 application."},
       {267, "The directory name is invalid."},
+      {1450, "Insufficient system resources exist to complete the requested service."},
   };
   return table;
 }

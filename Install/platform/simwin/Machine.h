@@ -32,6 +32,13 @@ enum class FaultKind {
   FileCreate,     // nothing can be created or written at or below a path
   FileDelete,     // nothing at or below a path can be deleted, moved or renamed
   FileCopy,       // files at or below a path cannot be copied, from or to
+  // Child processes of programs at or below a path: their pipes (while the
+  // current folder is at or below it) cannot be made, or they cannot be
+  // resumed, waited for or terminated.
+  ProcessPipe,
+  ProcessResume,
+  ProcessWait,
+  ProcessTerminate,
 };
 
 struct Fault {
