@@ -455,7 +455,8 @@ void TCompileTarget::LoadIDEConfiguration() {
       list(modern ? "DelphiLibraryPath" : "Win32LibraryPath", FSearchPaths);
       list(modern ? "DelphiDLLOutputPath" : "Win32DLLOutputPath", FPackageSearchPaths);
       list(modern ? "DelphiDebugDCUPath" : "Win32DebugDCUPath", FDebugDcuPaths);
-      if (SupportsPersonalities({persBCB})) {
+      // Whether C++Builder is installed, not whether it builds for this platform.
+      if (SupportedPersonalities().count(persBCB) != 0) {
         list("CBuilderIncludePath", FGlobalIncludePaths);
         list("CBuilderBrowsingPath", FGlobalCppBrowsingPaths);
         list("CBuilderLibraryPath", FGlobalCppLibraryPaths);
@@ -754,7 +755,7 @@ bool TCompileTarget::SavePaths() {
     group.FindChild(modern ? "DelphiBrowsingPath" : "Win32BrowsingPath", true).SetText(JoinPaths(FBrowsingPaths));
     group.FindChild(modern ? "DelphiLibraryPath" : "Win32LibraryPath", true).SetText(JoinPaths(FSearchPaths));
     group.FindChild(modern ? "DelphiDebugDCUPath" : "Win32DebugDCUPath", true).SetText(JoinPaths(FDebugDcuPaths));
-    if (SupportsPersonalities({persBCB})) {
+    if (SupportedPersonalities().count(persBCB) != 0) {
       group.FindChild("CBuilderIncludePath", true).SetText(JoinPaths(FGlobalIncludePaths));
       group.FindChild("CBuilderBrowsingPath", true).SetText(JoinPaths(FGlobalCppBrowsingPaths));
       group.FindChild("CBuilderLibraryPath", true).SetText(JoinPaths(FGlobalCppLibraryPaths));

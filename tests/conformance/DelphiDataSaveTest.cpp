@@ -166,6 +166,38 @@ TEST_F(SaveConfigTest, MissingEnvOptionsLeavesTheFileToTheIde) {
   EXPECT_TRUE(t->SavePaths());
 }
 
+// The C++Builder elements of EnvOptions.proj follow the installed
+// personalities, also for a Win64 target of XE2, whose C++Builder has no
+// 64-bit compiler.
+TEST_F(SaveConfigTest, CBuilderElementsOfAnXe2Win64Target) {
+  const std::string xe2 = "Software\\Embarcadero\\BDS\\9.0";
+  const std::string file =
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Embarcadero\\BDS\\9.0\\EnvOptions.proj";
+  ide.AddBds("Embarcadero", "9.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, xe2 + "\\Personalities", "Delphi.Win32", "Delphi");
+  ide.SetString(RegRoot::CurrentUser, xe2 + "\\Personalities", "BCB", "C++Builder");
+  ide.WriteText(file,
+                "<Project><PropertyGroup Condition=\"'$(Platform)'=='Win64'\">"
+                "<CBuilderIncludePath>C:\\inc64</CBuilderIncludePath>"
+                "<CBuilderBrowsingPath>C:\\browse64</CBuilderBrowsingPath>"
+                "<CBuilderLibraryPath>C:\\lib64</CBuilderLibraryPath></PropertyGroup></Project>");
+  TCompileTargetList list;
+  TCompileTarget* win64 = Find(list, ctpWin64);
+  ASSERT_NE(win64, nullptr);
+  EXPECT_EQ(win64->GlobalIncludePaths(), TStringList{"C:\\inc64"});
+  EXPECT_EQ(win64->GlobalCppBrowsingPaths(), TStringList{"C:\\browse64"});
+  EXPECT_EQ(win64->GlobalCppLibraryPaths(), TStringList{"C:\\lib64"});
+  win64->GlobalCppLibraryPaths().push_back("C:\\Vexorin64");
+  EXPECT_TRUE(win64->SavePaths());
+  EXPECT_EQ(platform::ReadFileBytes(file),
+            "<Project>\n  <PropertyGroup Condition=\"'$(Platform)'=='Win64'\">\n"
+            "    <CBuilderIncludePath>C:\\inc64</CBuilderIncludePath>\n"
+            "    <CBuilderBrowsingPath>C:\\browse64</CBuilderBrowsingPath>\n"
+            "    <CBuilderLibraryPath>C:\\lib64;C:\\Vexorin64</CBuilderLibraryPath>\n"
+            "    <DelphiBrowsingPath></DelphiBrowsingPath>\n    <DelphiLibraryPath></DelphiLibraryPath>\n"
+            "    <DelphiDebugDCUPath></DelphiDebugDCUPath>\n  </PropertyGroup>\n</Project>\n");
+}
+
 TEST_F(SaveConfigTest, DebugDcusPathAndEnvironmentPath) {
   const std::string root = ide.AddClassic("Delphi", "7.0", "Enterprise");
   const std::string d7 = "Software\\Borland\\Delphi\\7.0";
