@@ -9,6 +9,7 @@
 #include "WebAddresses.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
@@ -124,8 +125,9 @@ struct Key {
 
 std::string WithoutTrailingBackslash(const std::string& path) { return ExcludeTrailingPathDelimiter(path); }
 
+// Compared by the user's locale, as the IDE compares its folders.
 bool StartsWithDir(const std::string& dir, const std::string& prefix) {
-  return !prefix.empty() && StrStartsWith(dir, prefix + "\\", true);
+  return !prefix.empty() && platform::StartsTextLocale(dir, prefix + "\\");
 }
 
 // The variables a batch file sets with "set NAME=VALUE", %NAME% referring to
@@ -687,7 +689,7 @@ TDelphiPackage* TCompileTarget::FindPackage(const std::string& PackageName) cons
 TDelphiPackage* TCompileTarget::FindPackageEx(const std::string& PackageNameStart) const {
   for (const TDelphiPackageList* list : {&FKnownIDEPackages, &FKnownPackages}) {
     for (int i = 0; i < list->Count(); ++i) {
-      if (StrStartsWith(list->GetItems(i)->Name(), PackageNameStart, true)) return list->GetItems(i);
+      if (platform::StartsTextLocale(list->GetItems(i)->Name(), PackageNameStart)) return list->GetItems(i);
     }
   }
   return nullptr;

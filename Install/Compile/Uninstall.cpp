@@ -10,6 +10,7 @@
 #include "Utils.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 
@@ -161,7 +162,7 @@ void TCompiler::RemovePathFromList(const TCompileTarget& ATarget, TStringList& A
 void TCompiler::DeletePathFromList(TStringList& AList, const std::string& AListName, const std::string& ACandidate) {
   FLogger->Debug("  searching path in " + AListName + ": " + ACandidate);
   for (auto it = AList.begin(); it != AList.end();) {
-    if (!platform::SameTextAscii(*it, ACandidate)) {
+    if (!platform::SameTextLocale(*it, ACandidate)) {
       ++it;
       continue;
     }

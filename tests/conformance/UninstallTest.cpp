@@ -169,6 +169,19 @@ TEST_F(UninstallTest, TargetTakesEverythingOutAndRecordsIt) {
   EXPECT_EQ(machine.LogSince(mark), std::vector<std::string>{"Uninstall from IDEs..."});
 }
 
+// The user's folder "Jürgen", listed in capitals: the removal finds the
+// entry by the user's locale rules, as the IDE would.
+TEST_F(UninstallTest, PathEntriesAreFoundByTheUsersLocale) {
+  machine.Install("bds23");
+  machine.Load();
+  InstallData->SetDemoDir("C:\\Users\\J\xC3\xBCrgen\\Documents\\Orlentix");
+  TTargetOptions& options = machine.Options(kRs12Win32);
+  TCompileTarget& target = options.Target();
+  target.SearchPaths() = {"C:\\USERS\\J\xC3\x9CRGEN\\DOCUMENTS\\ORLENTIX\\RADSTUDIO12", "C:\\Other"};
+  machine.compiler.UninstallTarget(options);
+  EXPECT_EQ(target.SearchPaths(), TStringList{"C:\\Other"});
+}
+
 TEST_F(UninstallTest, RemoveTakesTheInstallationFolderWhole) {
   machine.Install("delphi7");
   TInstallData& data = machine.Load();

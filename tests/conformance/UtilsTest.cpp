@@ -8,6 +8,7 @@
 #include "TestMachine.h"
 #include "TestTools.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "platform/Text.h"
 
 TEST(UtilsTest, JoinPath) {
@@ -103,6 +104,21 @@ TEST(UtilsTest, Utf8PrefixCutsBetweenCharacters) {
       {"\xC3\xBC", 0, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(platform::Utf8Prefix(c.text, c.units), c.prefix) << c.text << " " << c.units;
+}
+
+// Comparisons by the user's locale fold more than ASCII letters.
+TEST(UtilsTest, LocaleComparisonsFoldEveryLetter) {
+  const std::string lower = "C:\\Users\\J\xC3\xBCrgen";  // Jürgen
+  const std::string upper = "C:\\USERS\\J\xC3\x9CRGEN";  // JÜRGEN
+  EXPECT_FALSE(platform::SameTextAscii(lower, upper));
+  EXPECT_TRUE(platform::SameTextLocale(lower, upper));
+  EXPECT_TRUE(platform::SameTextLocale("\xCE\xB1\xCE\xB2", "\xCE\x91\xCE\x92"));  // Greek alpha beta
+  EXPECT_FALSE(platform::SameTextLocale(lower, "C:\\Users\\Jurgen"));
+  EXPECT_FALSE(platform::SameTextLocale(lower, lower + "\\"));
+  EXPECT_TRUE(platform::StartsTextLocale(lower + "\\Demo", upper + "\\"));
+  EXPECT_TRUE(platform::StartsTextLocale("dclF\xC3\x9CR290.bpl", "DCLf\xC3\xBCr"));
+  EXPECT_FALSE(platform::StartsTextLocale(upper, lower + "\\"));
+  EXPECT_FALSE(platform::StartsTextLocale("dclfur290.bpl", "dclf\xC3\xBCr"));
 }
 
 TEST(UtilsTest, FilePathPieces) {
