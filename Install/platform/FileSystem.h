@@ -60,5 +60,8 @@ std::optional<std::string> ReadTextFile(const std::string& path);
 std::string Utf8ToAnsi(const std::string& text);
 std::string AnsiToUtf8(const std::string& text);
 std::string OemToUtf8(const std::string& text);
+// Converts text of a given Windows code page (1252, 28592, ...) to UTF-8;
+// nullopt for a code page the system cannot convert from.
+std::optional<std::string> DecodeCodePage(uint32_t codePage, const std::string& text);
 
 }  // namespace platform
