@@ -11,6 +11,7 @@
 //   flood:BYTES          write BYTES bytes of short numbered lines
 //   forever              write "tick" every 20 ms until stopped
 //   ignore-ctrl-c        ignore Ctrl-C from here on
+//   ctrl-c-exit:N        from here on, a Ctrl-C makes "forever" end with exit code N
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -23,6 +24,10 @@
 #include "platform/Platform.h"
 
 namespace {
+
+volatile std::sig_atomic_t ctrlCSeen = 0;
+extern "C" void OnCtrlC(int) { ctrlCSeen = 1; }
+int ctrlCExitCode = -1;
 
 std::string Unescape(const std::string& text) {
   std::string out;
@@ -98,11 +103,15 @@ int main(int argc, char** argv) {
       Flood(std::stoull(value));
     } else if (step == "forever") {
       for (;;) {
+        if (ctrlCSeen != 0) return ctrlCExitCode;
         platform::WriteStdOut("tick\n");
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
     } else if (step == "ignore-ctrl-c") {
       std::signal(SIGINT, SIG_IGN);
+    } else if (step == "ctrl-c-exit") {
+      ctrlCExitCode = std::stoi(value);
+      std::signal(SIGINT, OnCtrlC);
     }
   }
   return 0;
