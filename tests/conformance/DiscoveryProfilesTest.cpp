@@ -11,6 +11,12 @@
 TEST(DiscoveryProfilesTest, EveryAcceptedVersionIsFoundAsTheIdeDescribesItself) {
   TestMachine machine;
   std::vector<ideprofiles::InstalledIde> installed;
+  // Whatever way the test ends (a failed ASSERT returns early), the IDEs go
+  // again: under Wine they are in the prefix every later test uses.
+  const ScopeExit cleanup([&] {
+    CmdOptions.reset();
+    for (auto it = installed.rbegin(); it != installed.rend(); ++it) ideprofiles::UninstallIde(*it);
+  });
   for (const std::string& profile : ideprofiles::ProfileNames()) {
     ideprofiles::IdeOptions options;
     if (profile == "bds5") options.personalities = {"Delphi.Win32"};
@@ -53,6 +59,4 @@ TEST(DiscoveryProfilesTest, EveryAcceptedVersionIsFoundAsTheIdeDescribesItself) 
     EXPECT_NE(studio12->FindPackage("dclFireDAC290.bpl"), nullptr);
     EXPECT_FALSE(studio12->SearchPaths().empty());
   }
-  CmdOptions.reset();
-  for (auto it = installed.rbegin(); it != installed.rend(); ++it) ideprofiles::UninstallIde(*it);
 }
