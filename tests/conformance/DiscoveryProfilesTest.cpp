@@ -39,9 +39,9 @@ TEST(DiscoveryProfilesTest, EveryAcceptedVersionIsFoundAsTheIdeDescribesItself) 
     const Expected expected[] = {
         {"Delphi 7.0 (Enterprise)", 7, "7."},
         {"C++Builder 6.0 (Enterprise)", 6, "6."},
-        {"Delphi 2005 (Enterprise)", 9, ""},
+        {"Delphi 2005 (Enterprise)", 9, "9.0.1882.30496"},
         {"CodeGear Delphi for Win32 2007 (Enterprise)", 11, "11."},
-        {"Embarcadero RAD Studio XE2 Win64 (Enterprise)", 16, ""},
+        {"Embarcadero RAD Studio XE2 Win64 (Enterprise)", 16, "16.0.4504.48759"},
         {"Embarcadero RAD Studio 12 Win32 (Enterprise)", 29, "29."},
         {"Embarcadero RAD Studio 12 Win64 (Enterprise)", 29, "29."},
     };
