@@ -498,6 +498,9 @@ void TCompileTarget::LoadIDEConfiguration() {
     if (cpp.OpenRead(RegRoot::CurrentUser, FRegistryKey + "\\CppPaths")) {
       SplitPaths(cpp.ReadString("IncludePath"), FGlobalIncludePaths);
       SplitPaths(cpp.ReadString("BrowsingPath"), FGlobalCppBrowsingPaths);
+      // Saving writes LibraryPath there too: what it holds must be read, or
+      // the save would replace it with the suite's folder alone.
+      if (FGlobalCppLibraryPaths.empty()) SplitPaths(cpp.ReadString("LibraryPath"), FGlobalCppLibraryPaths);
     }
     std::string paths;
     if (FIDEVersion >= 6 && FIDEVersion <= 8) {

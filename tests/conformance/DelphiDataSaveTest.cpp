@@ -152,6 +152,25 @@ TEST_F(SaveConfigTest, CppPathsGoWhereTheVersionKeepsThem) {
 
 // An IDE never started has no EnvOptions.proj: the registry is written, the
 // file is left for the IDE to make, and the caller is told.
+// RAD Studio 2007 without a C++\Paths key keeps its C++ paths in CppPaths,
+// LibraryPath among them: what the save writes back there was read first.
+TEST_F(SaveConfigTest, CppPathsLibraryPathIsReadBeforeItIsWritten) {
+  const std::string key = "Software\\Borland\\BDS\\5.0";
+  ide.AddBds("Borland", "5.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, key + "\\Personalities", "BCB", "C++Builder");
+  ide.SetString(RegRoot::CurrentUser, key + "\\CppPaths", "LibraryPath", "$(BDS)\\lib;$(BDS)\\lib\\psdk");
+  ide.WriteText(
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Borland\\BDS\\5.0\\EnvOptions.proj",
+      "<Project/>");
+  TCompileTargetList list;
+  ASSERT_EQ(list.Count(), 1);
+  TCompileTarget& t = *list.GetItems(0);
+  EXPECT_EQ(t.GlobalCppLibraryPaths(), (TStringList{"$(BDS)\\lib", "$(BDS)\\lib\\psdk"}));
+  t.GlobalCppLibraryPaths().push_back("C:\\Vexorin");
+  t.SavePaths();
+  EXPECT_EQ(ReadValue(key + "\\CppPaths", "LibraryPath"), "$(BDS)\\lib;$(BDS)\\lib\\psdk;C:\\Vexorin");
+}
+
 TEST_F(SaveConfigTest, MissingEnvOptionsLeavesTheFileToTheIde) {
   AddStudio12();
   TCompileTargetList list;
