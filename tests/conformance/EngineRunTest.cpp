@@ -20,6 +20,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "xml/XmlTree.h"
 
 namespace {
 
@@ -285,24 +286,59 @@ TEST_F(EngineRunTest, UpdateMaintenanceAndUninstallation) {
   EXPECT_FALSE(platform::DirectoryExists(machine.installDir));
   EXPECT_FALSE(platform::DirectoryExists(machine.demoDir + "\\Demos"));
 
-  // Every IDE's configuration as before, but for what the removal leaves:
-  // the C++ global paths, ForceEnvOptionsUpdate, the rewritten EnvOptions.proj.
+  // Every IDE's configuration as before, but for what the removal leaves on
+  // purpose: the force-update flag set, the suite's output folder at the end
+  // of the C++ browsing and library paths (the installation adds it there and
+  // the removal leaves those lists alone), EnvOptions.proj rewritten.
   auto after = IdeState();
-  std::vector<std::string> differences;
-  for (const auto& [name, value] : after) {
-    auto it = before.find(name);
-    if (it == before.end() || it->second != value) differences.push_back(name);
+  std::map<std::string, std::string> expected = before;
+  const std::string bds5 = "Software\\Borland\\BDS\\5.0";
+  const std::string xe2 = "Software\\Embarcadero\\BDS\\9.0";
+  const std::string rs12 = "Software\\Embarcadero\\BDS\\23.0";
+  for (const std::string& key : {bds5, xe2, rs12}) expected[key + "\\Globals\\ForceEnvOptionsUpdate"] = "1";
+  const std::string demo = machine.demoDir + "\\";
+  for (const std::string value : {"\\BrowsingPath", "\\LibraryPath"}) {
+    for (const auto& [name, folder] :
+         std::vector<std::pair<std::string, std::string>>{{bds5 + "\\CppPaths" + value, "Delphi2007"},
+                                                          {xe2 + "\\C++\\Paths\\Win32" + value, "Delphi2012"},
+                                                          {rs12 + "\\C++\\Paths\\Win32" + value, "RadStudio12"},
+                                                          {rs12 + "\\C++\\Paths\\Win64" + value, "RadStudio12x64"}}) {
+      expected[name] = before[name] + ";" + demo + folder;
+    }
   }
-  for (const auto& [name, value] : before) {
-    if (after.count(name) == 0) differences.push_back(name + " (gone)");
+  for (const auto* ide : ides) {
+    if (ide->envOptionsPath.empty()) continue;
+    SCOPED_TRACE(ide->envOptionsPath);
+    const std::string was = before[ide->envOptionsPath];
+    const std::string is = after[ide->envOptionsPath];
+    expected.erase(ide->envOptionsPath);
+    after.erase(ide->envOptionsPath);
+    // The platforms' own groups stay as they were (the file is written with
+    // LF line ends).
+    const auto conditioned = [](std::string text) {
+      text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+      return text.substr(text.find("<PropertyGroup Condition"));
+    };
+    if (was.find("<PropertyGroup Condition") != std::string::npos) {
+      EXPECT_EQ(conditioned(is), conditioned(was));
+    }
+    // In the first group only the C++ elements change.
+    xml::TXmlDocument wasDocument;
+    xml::TXmlDocument isDocument;
+    wasDocument.LoadFromText(was, "before");
+    isDocument.LoadFromText(is, "after");
+    xml::TXmlElement isGroup = isDocument.Root().FindChild("PropertyGroup");
+    for (const auto& element : wasDocument.Root().FindChild("PropertyGroup").ChildElements()) {
+      if (StrStartsWith(element.Name(), "CBuilder", false)) continue;
+      EXPECT_EQ(isGroup.FindChild(element.Name()).Text(), element.Text()) << element.Name();
+    }
   }
-  for (const auto& name : differences) {
-    const bool allowed =
-        name.find("ForceEnvOptionsUpdate") != std::string::npos || name.find("Cpp") != std::string::npos ||
-        StrEndsWith(name, "EnvOptions.proj", true) || name.find("LibraryPath") != std::string::npos ||
-        name.find("BrowsingPath") != std::string::npos || name.find("IncludePath") != std::string::npos;
-    EXPECT_TRUE(allowed) << name << ": \"" << before[name] << "\" -> \"" << after[name] << "\"";
-  }
+  const std::string d2007 = ";" + demo + "Delphi2007";
+  xml::TXmlDocument bds5Options;
+  bds5Options.LoadFromFile(ides[2]->envOptionsPath);
+  EXPECT_EQ(bds5Options.Root().FindChild("PropertyGroup").FindChild("CBuilderLibraryPath").Text(),
+            "$(BDS)\\lib;$(BDS)\\lib\\obj;$(BDS)\\lib\\psdk" + d2007);
+  EXPECT_EQ(after, expected);
 }
 
 // A provider built for a Win64 IDE (which registers no design-time package)
