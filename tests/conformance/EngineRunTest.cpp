@@ -485,6 +485,34 @@ TEST_F(EngineRunTest, MissingAndCorruptArchive) {
   EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
 }
 
+// The package files are rewritten in the encoding they have, with their
+// byte-order mark: UTF-16LE and UTF-8 here.
+TEST_F(EngineRunTest, DevExpressPackageFilesKeepTheirEncoding) {
+  machine.Install("delphi7");
+  TInstallData& data = Load(atDoNothing);
+  data.SetCompilationMode(cmDevExpress);
+  {
+    ProgramInPackage program(pkg, {"7z.exe", "7z.dll", "data.arc"});
+    ASSERT_NO_THROW(machine.compiler.ExtractArchive(false));
+    ASSERT_TRUE(platform::SetCurrentDir(pkg));
+  }
+  // ASCII text as UTF-16LE with its mark.
+  const auto utf16 = [](const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+  };
+  TTargetOptions& d7 = machine.Options(kDelphi7);
+  const std::string dpk = d7.PackagesDir() + "\\vxVexorinDsgnD7.dpk";
+  const std::string bpk = d7.PackagesDir() + "\\vxVexorinDsgnD7.bpk";
+  WriteFile(dpk, utf16("package vxVexorinDsgnD7;\r\nrequires\r\n  cxTreeListVCLD7;\r\nend.\r\n"));
+  WriteFile(bpk, "\xEF\xBB\xBF<PACKAGES value=\"cxTreeListVCLC7.bpi\"/>\n");
+  // No IDE to install: tree list 5, whose names have no "VCL".
+  machine.compiler.Compile();
+  EXPECT_EQ(platform::ReadFileBytes(dpk), utf16("package vxVexorinDsgnD7;\r\nrequires\r\n  cxTreeListD7;\r\nend.\r\n"));
+  EXPECT_EQ(platform::ReadFileBytes(bpk), "\xEF\xBB\xBF<PACKAGES value=\"cxTreeListC7.bpi\"/>\r\n");
+}
+
 TEST_F(EngineRunTest, DevExpressMode) {
   machine.Install("delphi7");
   TInstallData& data = Load();
