@@ -345,6 +345,32 @@ TEST_F(DiscoveryTest, AnIdeThatCannotBeReadKeepsItsErrorAndTheOthersGoOn) {
   }
 }
 
+// BDSCOMMONDIR from rsvars.bat: references to variables set before it are
+// expanded, an unset one is empty (as in a batch file), and without the
+// variable the folder is the default below the public documents.
+TEST_F(DiscoveryTest, CommonFolderFromRsvarsBat) {
+  struct Case {
+    const char* batch;
+    std::string common;
+  };
+  const Case cases[] = {
+      {"@SET BDS=C:\\RS\r\n", platform::KnownFolderPath(platform::KnownFolder::CommonDocuments) + "\\RAD Studio\\23.0"},
+      {"@SET ROOT=D:\\Shared\r\n@SET BDSCOMMONDIR=%ROOT%\\Studio\\%VER%\r\n@SET VER=23.0\r\n", "D:\\Shared\\Studio\\"},
+      {"@SET VER=23.0\r\n@SET BDSCOMMONDIR=D:\\%NOPE%Studio\\%ver%\r\n", "D:\\Studio\\23.0"},
+      {"  set bdscommondir=C:\\Lower\r\nrem SET BDSCOMMONDIR=C:\\Not\r\n", "C:\\Lower"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.batch);
+    ide.Reset();
+    ide.AddBds("Embarcadero", "23.0", "Enterprise");
+    ide.WriteText(ide.Dir() + "\\Embarcadero\\23.0\\bin\\rsvars.bat", c.batch);
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.GetItems(0)->LoadError(), "");
+    EXPECT_EQ(list.GetItems(0)->CommonProjectsDir(), c.common);
+  }
+}
+
 TEST_F(DiscoveryTest, AVersionKeyThatIsNoNumberStopsDiscovery) {
   ide.AddBds("Embarcadero", "23.0", "Enterprise");
   ide.CreateKey(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\2x.0");
