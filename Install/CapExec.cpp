@@ -40,15 +40,18 @@ class TPathOverride {
 };
 
 // One pass over the output pipe: reads what is waiting in one read and hands
-// out the complete lines. Returns whether anything was waiting.
+// out the complete lines; the last pass (`endOfOutput`, the child has ended)
+// also the line of a CR that ends the output. Returns whether anything was
+// waiting.
 bool DrainPipe(platform::ChildProcess& child, TCaptureLineBuffer& pending, std::vector<char>& buffer,
-               const TCaptureLineEvent& onLine, bool& abort) {
+               const TCaptureLineEvent& onLine, bool& abort, bool endOfOutput = false) {
   const size_t waiting = child.BytesWaiting();
-  if (waiting == 0) return false;
+  if (waiting == 0 && !endOfOutput) return false;
   if (buffer.size() < waiting) buffer.resize(waiting);
-  pending.Append(buffer.data(), child.Read(buffer.data(), waiting));
-  pending.DeliverLines([&](std::string_view line) { onLine(platform::OemLineToUtf8(line), abort); }, abort);
-  return true;
+  if (waiting > 0) pending.Append(buffer.data(), child.Read(buffer.data(), waiting));
+  pending.DeliverLines([&](std::string_view line) { onLine(platform::OemLineToUtf8(line), abort); }, abort,
+                       endOfOutput);
+  return waiting > 0;
 }
 
 // "<call> fails: error code N[ Message: text]" for the system call that failed.
@@ -92,7 +95,7 @@ int32_t CaptureExecute(const std::string& ACommand, const std::string& AParamete
       wait = found ? child.Wait(0) : child.WaitForExitOrOutput(kPollInterval);
     }
     if (wait == platform::WaitResult::Failed) RaiseCallFailure(child);
-    DrainPipe(child, pending, buffer, AOnLine, abort);
+    DrainPipe(child, pending, buffer, AOnLine, abort, true);
     // The last text without a line break comes as ANSI text, without the OEM
     // step. Lines an abort left undelivered are not handed out glued together.
     if (const std::string fragment = pending.TakeFragment(); !fragment.empty()) {

@@ -69,8 +69,10 @@ TEST_F(CapExecTest, LinesOfRealChildren) {
       {"out:a\\n\\rb", {"a", "", "b"}},
       {"out:10%\\r20%\\r30%\\r\\n", {"10%", "20%", "30%"}},
       {"out:\\n\\nx\\n", {"", "", "x"}},
-      // The CR arrives in one polling pass, its LF in a later one.
-      {"out:a\\r sleep:400 out:\\nb", {"a", "", "b"}},
+      // The CR arrives in one polling pass, its LF in a later one: one break.
+      {"out:a\\r sleep:400 out:\\nb", {"a", "b"}},
+      {"out:a\\r sleep:400 out:b", {"a", "b"}},
+      {"out:a\\r", {"a"}},
       // Standard output and error arrive through one pipe, in writing order.
       {"out:o1\\n err:e1\\n out:o2\\n err:e2", {"o1", "e1", "o2", "e2"}},
       {"exit:0", {}},
@@ -80,6 +82,24 @@ TEST_F(CapExecTest, LinesOfRealChildren) {
     EXPECT_EQ(run.exitCode, 0) << c.parameters;
     EXPECT_EQ(run.lines, c.lines) << c.parameters;
   }
+}
+
+// Much output, many times the pipe's size: every line, in order, none doubled.
+TEST_F(CapExecTest, LargeOutputArrivesWholeAndInOrder) {
+  constexpr long kLines = 300000;
+  long next = 0;
+  long wrong = 0;
+  std::string firstWrong;
+  const int32_t code =
+      CaptureExecute("\"" + child + "\"", "lines:" + std::to_string(kLines), dir, [&](const std::string& text, bool&) {
+        if (text != "line " + std::to_string(next) && wrong++ == 0) {
+          firstWrong = std::to_string(next) + ": " + text;
+        }
+        ++next;
+      });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(next, kLines);
+  EXPECT_EQ(wrong, 0) << firstWrong;
 }
 
 TEST_F(CapExecTest, ExitCodeWorkingFolderAndArguments) {

@@ -9,6 +9,7 @@
 //   args                 write every argument as "[argument]"
 //   touch:PATH           create the file PATH
 //   flood:BYTES          write BYTES bytes of short numbered lines
+//   lines:N              write the lines "line 0" to "line N-1", CR LF ended
 //   forever              write "tick" every 20 ms until stopped
 //   ignore-ctrl-c        ignore Ctrl-C from here on
 //   ctrl-c-exit:N        from here on, a Ctrl-C makes "forever" end with exit code N
@@ -101,6 +102,16 @@ int main(int argc, char** argv) {
       platform::WriteFileBytes(value, "ran");
     } else if (step == "flood") {
       Flood(std::stoull(value));
+    } else if (step == "lines") {
+      std::string chunk;
+      const long count = std::stol(value);
+      for (long n = 0; n < count; ++n) {
+        chunk += "line " + std::to_string(n) + "\r\n";
+        if (chunk.size() >= 65536 || n + 1 == count) {
+          platform::WriteStdOut(chunk);
+          chunk.clear();
+        }
+      }
     } else if (step == "forever") {
       for (;;) {
         if (ctrlCSeen != 0) return ctrlCExitCode;
