@@ -13,6 +13,9 @@
 //   forever              write "tick" every 20 ms until stopped
 //   ignore-ctrl-c        ignore Ctrl-C from here on
 //   ctrl-c-exit:N        from here on, a Ctrl-C makes "forever" end with exit code N
+// Arguments that are no step are passed over; with the variable
+// TESTCHILD_EXIT_CODE set, the program ends with that exit code after its
+// steps (a stand-in for a tool whose command line it cannot choose).
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -78,6 +81,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const auto args = platform::CommandLineArguments();
+  const auto exitCode = platform::GetEnv("TESTCHILD_EXIT_CODE");
   for (const auto& arg : args) {
     const size_t colon = arg.find(':');
     const std::string step = arg.substr(0, colon);
@@ -125,5 +129,5 @@ int main(int argc, char** argv) {
       std::signal(SIGINT, OnCtrlC);
     }
   }
-  return 0;
+  return exitCode ? std::stoi(*exitCode) : 0;
 }
