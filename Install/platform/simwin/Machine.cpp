@@ -508,6 +508,13 @@ bool Machine::IsFaulted(FaultKind kind, const std::string& path) const {
   return false;
 }
 
+bool Machine::IsFaultedWithin(FaultKind kind, const std::string& path) const {
+  for (const auto& f : settings_.faults) {
+    if (f.kind == kind && (IsSameOrBelow(path, f.path) || IsSameOrBelow(f.path, path))) return true;
+  }
+  return false;
+}
+
 std::optional<std::string> Machine::FullPath(const std::string& path, uint32_t& error) const {
   return NormalizeWindowsPath(path, currentDir_, error);
 }

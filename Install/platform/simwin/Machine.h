@@ -98,6 +98,9 @@ class Machine {
   void AddFault(FaultKind kind, const std::string& path);
   void ClearFaults();
   bool IsFaulted(FaultKind kind, const std::string& path) const;
+  // A fault of the kind at the path or anywhere below it: a folder whose
+  // content cannot be deleted cannot be moved or deleted whole either.
+  bool IsFaultedWithin(FaultKind kind, const std::string& path) const;
 
   // Windows paths. FullPath makes a path absolute against the current folder.
   std::optional<std::string> FullPath(const std::string& path, uint32_t& error) const;

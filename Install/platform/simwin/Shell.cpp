@@ -106,7 +106,7 @@ bool MoveToRecycleBin(const std::string& path) {
     SetLastErrorCode(simwin::kErrFileNotFound);
     return false;
   }
-  if (machine.IsFaulted(simwin::FaultKind::FileDelete, *full)) {
+  if (machine.IsFaultedWithin(simwin::FaultKind::FileDelete, *full)) {
     SetLastErrorCode(simwin::kErrAccessDenied);
     return false;
   }
