@@ -371,6 +371,61 @@ TEST_F(DiscoveryTest, CommonFolderFromRsvarsBat) {
   }
 }
 
+// BDS 5 to 8 read the first property group of EnvOptions.proj, by the
+// element names of their version; the file's values win over the
+// registry's, which differ, so a wrong name would show the registry's.
+TEST_F(DiscoveryTest, EnvOptionsOfBds5To8WinOverTheRegistry) {
+  struct Case {
+    const char* vendor;
+    const char* version;
+    const char* prefix;  // "Win32" or "Delphi"
+  };
+  const Case cases[] = {{"Borland", "5.0", "Win32"},
+                        {"CodeGear", "6.0", "Win32"},
+                        {"CodeGear", "7.0", "Win32"},
+                        {"Embarcadero", "8.0", "Delphi"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    ide.Reset();
+    ide.AddBds(c.vendor, c.version, "Enterprise");
+    const std::string user = std::string("Software\\") + c.vendor + "\\BDS\\" + c.version;
+    for (const char* name : {"Search Path", "Browsing Path", "Package DPL Output", "Package DCP Output",
+                             "Debug DCU Path", "Package Search Path"}) {
+      ide.SetString(RegRoot::CurrentUser, user + "\\Library", name, "C:\\Registry");
+    }
+    const std::string p = c.prefix;
+    ide.WriteText(platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\" + c.vendor + "\\BDS\\" +
+                      c.version + "\\EnvOptions.proj",
+                  "<Project><PropertyGroup><" + p + "LibraryPath>C:\\Lib;C:\\Lib2</" + p + "LibraryPath><" + p +
+                      "BrowsingPath>C:\\Browse</" + p + "BrowsingPath><" + p + "DLLOutputPath>C:\\Bpl\\</" + p +
+                      "DLLOutputPath><" + p + "DCPOutput>C:\\Dcp\\</" + p + "DCPOutput><" + p +
+                      "DebugDCUPath>C:\\Debug</" + p +
+                      "DebugDCUPath></PropertyGroup>"
+                      "<PropertyGroup><" +
+                      p + "LibraryPath>C:\\Second</" + p + "LibraryPath></PropertyGroup></Project>");
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 1);
+    TCompileTarget& t = *list.GetItems(0);
+    EXPECT_EQ(t.SearchPaths(), (TStringList{"C:\\Lib", "C:\\Lib2"}));
+    EXPECT_EQ(t.BrowsingPaths(), TStringList{"C:\\Browse"});
+    EXPECT_EQ(t.PackageSearchPathList(), TStringList{"C:\\Bpl"});
+    EXPECT_EQ(t.BplDir(), "C:\\Bpl");
+    EXPECT_EQ(t.DcpDir(), "C:\\Dcp");
+    EXPECT_EQ(t.DebugDcuPaths(), TStringList{"C:\\Debug"});
+  }
+  // BDS 5 to 7: the C++ output folder, when given, is the package output folder.
+  ide.Reset();
+  ide.AddBds("Borland", "5.0", "Enterprise");
+  ide.WriteText(
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Borland\\BDS\\5.0\\EnvOptions.proj",
+      "<Project><PropertyGroup><Win32DLLOutputPath>C:\\Bpl</Win32DLLOutputPath>"
+      "<CBuilderBPLOutputPath>C:\\CppBpl</CBuilderBPLOutputPath></PropertyGroup></Project>");
+  TCompileTargetList list;
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.GetItems(0)->BplDir(), "C:\\CppBpl");
+  EXPECT_EQ(list.GetItems(0)->PackageSearchPathList(), TStringList{"C:\\Bpl"});
+}
+
 TEST_F(DiscoveryTest, AVersionKeyThatIsNoNumberStopsDiscovery) {
   ide.AddBds("Embarcadero", "23.0", "Enterprise");
   ide.CreateKey(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\2x.0");
