@@ -77,6 +77,11 @@ class ChildProcess {
   std::unique_ptr<Impl> impl_;
 };
 
+// Whether a child created suspended has not been resumed yet, so that its
+// program has not started: on win32 by its main thread's suspend count, on
+// simwin by the image the forked child still runs (this program's).
+bool IsSuspended(const ProcessInformation& information);
+
 // A complete line of console output as a console program writes it, in the
 // OEM code page, converted to the ANSI code page (the raw bytes when that
 // fails) and then to UTF-8.

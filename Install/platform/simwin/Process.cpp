@@ -424,6 +424,16 @@ std::optional<uint32_t> ChildProcess::ExitCode() {
   return 1u;
 }
 
+bool IsSuspended(const ProcessInformation& information) {
+  // Until it is resumed the forked child waits in this program's image.
+  char own[4096];
+  char child[4096];
+  const std::string link = "/proc/" + std::to_string(information.dwProcessId) + "/exe";
+  const ssize_t ownLength = ::readlink("/proc/self/exe", own, sizeof own);
+  const ssize_t childLength = ::readlink(link.c_str(), child, sizeof child);
+  return ownLength > 0 && ownLength == childLength && std::memcmp(own, child, static_cast<size_t>(ownLength)) == 0;
+}
+
 std::string OemLineToUtf8(std::string_view bytes) {
   bool ascii = true;
   for (const char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;

@@ -200,6 +200,16 @@ std::optional<uint32_t> ChildProcess::ExitCode() {
   return code;
 }
 
+bool IsSuspended(const ProcessInformation& information) {
+  // Suspending the thread tells its previous suspend count; the resume undoes it.
+  const HANDLE thread = reinterpret_cast<HANDLE>(information.hThread);
+  if (thread == nullptr) return false;
+  const DWORD previous = SuspendThread(thread);
+  if (previous == static_cast<DWORD>(-1)) return false;
+  ResumeThread(thread);
+  return previous > 0;
+}
+
 std::string OemLineToUtf8(std::string_view bytes) {
   std::string ansi(bytes);
   if (!ansi.empty() && !OemToCharBuffA(ansi.data(), ansi.data(), static_cast<DWORD>(ansi.size()))) ansi = bytes;
