@@ -40,15 +40,27 @@ class TPathOverride {
 };
 
 // One pass over the output pipe: reads what is waiting in one read and hands
-// out the complete lines. Returns whether anything was waiting.
+// out the complete lines; the last pass (`endOfOutput`, the child has ended)
+// also the line of a CR that ends the output. Returns whether anything was
+// waiting.
 bool DrainPipe(platform::ChildProcess& child, TCaptureLineBuffer& pending, std::vector<char>& buffer,
-               const TCaptureLineEvent& onLine, bool& abort) {
+               const TCaptureLineEvent& onLine, bool& abort, bool endOfOutput = false) {
   const size_t waiting = child.BytesWaiting();
-  if (waiting == 0) return false;
+  if (waiting == 0 && !endOfOutput) return false;
   if (buffer.size() < waiting) buffer.resize(waiting);
-  pending.Append(buffer.data(), child.Read(buffer.data(), waiting));
-  pending.DeliverLines([&](std::string_view line) { onLine(platform::OemLineToUtf8(line), abort); }, abort);
-  return true;
+  if (waiting > 0) pending.Append(buffer.data(), child.Read(buffer.data(), waiting));
+  pending.DeliverLines([&](std::string_view line) { onLine(platform::OemLineToUtf8(line), abort); }, abort,
+                       endOfOutput);
+  return waiting > 0;
+}
+
+// "<call> fails: error code N[ Message: text]" for the system call that failed.
+[[noreturn]] void RaiseCallFailure(const platform::ChildProcess& child) {
+  const uint32_t code = platform::LastErrorCode();
+  const std::string text = platform::SystemErrorText(code);
+  std::string message = child.FailedCall() + " fails: error code " + std::to_string(code);
+  if (!text.empty()) message += " Message: " + text;
+  throw Exception(message);
 }
 
 }  // namespace
@@ -59,18 +71,12 @@ int32_t CaptureExecute(const std::string& ACommand, const std::string& AParamete
   int32_t result = -2;
   if (!AOnLine) return result;
   platform::ChildProcess child;
-  if (!child.CreatePipes()) return result;
+  if (!child.CreatePipes()) RaiseCallFailure(child);
   TPathOverride path(APathValue);
-  if (!child.Create(ACommand + " " + AParameters, ACurrentDir)) {
-    const uint32_t code = platform::LastErrorCode();
-    const std::string text = platform::SystemErrorText(code);
-    std::string message = "CreateProcess fails: error code " + std::to_string(code);
-    if (!text.empty()) message += " Message: " + text;
-    throw Exception(message);
-  }
+  if (!child.Create(ACommand + " " + AParameters, ACurrentDir)) RaiseCallFailure(child);
   try {
     if (AOnProcessStarted) AOnProcessStarted(child.Information());
-    child.Resume();
+    if (!child.Resume()) RaiseCallFailure(child);
 
     bool abort = false;
     TCaptureLineBuffer pending;
@@ -88,7 +94,8 @@ int32_t CaptureExecute(const std::string& ACommand, const std::string& AParamete
       if (AOnIdle) AOnIdle(nullptr);
       wait = found ? child.Wait(0) : child.WaitForExitOrOutput(kPollInterval);
     }
-    DrainPipe(child, pending, buffer, AOnLine, abort);
+    if (wait == platform::WaitResult::Failed) RaiseCallFailure(child);
+    DrainPipe(child, pending, buffer, AOnLine, abort, true);
     // The last text without a line break comes as ANSI text, without the OEM
     // step. Lines an abort left undelivered are not handed out glued together.
     if (const std::string fragment = pending.TakeFragment(); !fragment.empty()) {
@@ -96,17 +103,14 @@ int32_t CaptureExecute(const std::string& ACommand, const std::string& AParamete
     }
 
     if (abort) {
-      if (ACtrlCOnAbort) {
-        child.SendCtrlC();
-        if (child.Wait(kCtrlCGrace) != platform::WaitResult::Ended) child.Terminate(1);
-      } else {
-        child.Terminate(1);
-      }
+      const bool ended = ACtrlCOnAbort && child.SendCtrlC() && child.Wait(kCtrlCGrace) == platform::WaitResult::Ended;
+      if (!ended && !child.Terminate(1)) RaiseCallFailure(child);
     }
     if (const auto code = child.ExitCode()) result = static_cast<int32_t>(*code);
   } catch (...) {
-    // A handler raised: nobody reads the child's output any more, so it must
-    // not be left waiting, suspended or blocked on a full pipe.
+    // A handler or a system call failed: nobody reads the child's output any
+    // more, so it must not be left waiting, suspended or blocked on a full
+    // pipe. (A failure to end it cannot replace the error on its way out.)
     child.Terminate(1);
     throw;
   }

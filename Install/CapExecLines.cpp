@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-void TCaptureLineBuffer::DeliverLines(const std::function<void(std::string_view line)>& onLine, const bool& abort) {
+void TCaptureLineBuffer::DeliverLines(const std::function<void(std::string_view line)>& onLine, const bool& abort,
+                                      bool endOfOutput) {
   const char* data = FPending.data();
   const size_t size = FPending.size();
   size_t start = 0;
@@ -13,6 +14,7 @@ void TCaptureLineBuffer::DeliverLines(const std::function<void(std::string_view 
     const void* cr = std::memchr(data + start, '\r', limit - start);
     const size_t end = cr == nullptr ? limit : static_cast<size_t>(static_cast<const char*>(cr) - data);
     if (end == size) break;
+    if (data[end] == '\r' && end + 1 == size && !endOfOutput) break;  // its LF may be next
     size_t next = end + 1;
     if (data[end] == '\r' && next < size && data[next] == '\n') {
       ++next;

@@ -11,11 +11,13 @@ class TCaptureLineBuffer {
 
   // Hands every complete line at the front of the buffer to `onLine`, without
   // its line break, and removes it with the break. A break is CR LF CR, CR LF,
-  // a lone CR or a lone LF, judged only on the bytes there now: a CR that ends
-  // the buffer ends its line even if an LF arrives next, and that LF then ends
-  // an empty line. `abort` is looked at after each line: once it is set, the
-  // lines after are left in the buffer.
-  void DeliverLines(const std::function<void(std::string_view line)>& onLine, const bool& abort);
+  // a lone CR or a lone LF. A CR that ends the buffer waits for the next read
+  // (its LF may come with it: a CR LF that a read boundary splits is one
+  // break, not a line and an empty one), unless `endOfOutput` says no more
+  // comes. `abort` is looked at after each line: once it is set, the lines
+  // after are left in the buffer.
+  void DeliverLines(const std::function<void(std::string_view line)>& onLine, const bool& abort,
+                    bool endOfOutput = false);
 
   bool Empty() const { return FPending.empty(); }
   // Takes out what is left when it is a last line without a line break. When

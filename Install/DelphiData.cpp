@@ -9,6 +9,7 @@
 #include "WebAddresses.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
@@ -138,8 +139,9 @@ struct Key {
 
 std::string WithoutTrailingBackslash(const std::string& path) { return ExcludeTrailingPathDelimiter(path); }
 
+// Compared by the user's locale, as the IDE compares its folders.
 bool StartsWithDir(const std::string& dir, const std::string& prefix) {
-  return !prefix.empty() && StrStartsWith(dir, prefix + "\\", true);
+  return !prefix.empty() && platform::StartsTextLocale(dir, prefix + "\\");
 }
 
 // The variables a batch file sets with "set NAME=VALUE", %NAME% referring to
@@ -191,7 +193,9 @@ void SplitPaths(const std::string& text, TStringList& list) {
     std::string entry = Trim(text.substr(pos, end - pos));
     if (entry.size() > 1 && entry.front() == '"' && entry.back() == '"')
       entry = Trim(entry.substr(1, entry.size() - 2));
-    if (!entry.empty() && entry.back() == '\\') entry.pop_back();
+    // A drive root keeps its backslash: "C:" alone is the drive's current folder.
+    const bool driveRoot = entry.size() == 3 && entry[1] == ':';
+    if (!entry.empty() && entry.back() == '\\' && !driveRoot) entry.pop_back();
     list.push_back(entry);
     pos = end + 1;
   }
@@ -306,7 +310,13 @@ TCompileTarget::TCompileTarget(const std::string& AName, const std::string& AVer
   }
   FHKLMRegistryKey = root + FIDEName + "\\" + FIDEVersionStr;
   FRegistryKey = root + ARegSubKey + "\\" + FIDEVersionStr;
-  LoadIDEConfiguration();
+  // One IDE whose configuration cannot be read must not keep the others from
+  // being served: its error stays with it.
+  try {
+    LoadIDEConfiguration();
+  } catch (const Exception& e) {
+    FLoadError = e.Message();
+  }
   FIsEvaluation = !platform::FileExists(FRootDir + "\\bin\\dcc32.exe");
 }
 
@@ -461,7 +471,8 @@ void TCompileTarget::LoadIDEConfiguration() {
       list(modern ? "DelphiLibraryPath" : "Win32LibraryPath", FSearchPaths);
       list(modern ? "DelphiDLLOutputPath" : "Win32DLLOutputPath", FPackageSearchPaths);
       list(modern ? "DelphiDebugDCUPath" : "Win32DebugDCUPath", FDebugDcuPaths);
-      if (SupportsPersonalities({persBCB})) {
+      // Whether C++Builder is installed, not whether it builds for this platform.
+      if (SupportedPersonalities().count(persBCB) != 0) {
         list("CBuilderIncludePath", FGlobalIncludePaths);
         list("CBuilderBrowsingPath", FGlobalCppBrowsingPaths);
         list("CBuilderLibraryPath", FGlobalCppLibraryPaths);
@@ -501,6 +512,9 @@ void TCompileTarget::LoadIDEConfiguration() {
     if (cpp.OpenRead(RegRoot::CurrentUser, FRegistryKey + "\\CppPaths")) {
       SplitPaths(cpp.ReadString("IncludePath"), FGlobalIncludePaths);
       SplitPaths(cpp.ReadString("BrowsingPath"), FGlobalCppBrowsingPaths);
+      // Saving writes LibraryPath there too: what it holds must be read, or
+      // the save would replace it with the suite's folder alone.
+      if (FGlobalCppLibraryPaths.empty()) SplitPaths(cpp.ReadString("LibraryPath"), FGlobalCppLibraryPaths);
     }
     std::string paths;
     if (FIDEVersion >= 6 && FIDEVersion <= 8) {
@@ -693,7 +707,7 @@ TDelphiPackage* TCompileTarget::FindPackage(const std::string& PackageName) cons
 TDelphiPackage* TCompileTarget::FindPackageEx(const std::string& PackageNameStart) const {
   for (const TDelphiPackageList* list : {&FKnownIDEPackages, &FKnownPackages}) {
     for (int i = 0; i < list->Count(); ++i) {
-      if (StrStartsWith(list->GetItems(i)->Name(), PackageNameStart, true)) return list->GetItems(i);
+      if (platform::StartsTextLocale(list->GetItems(i)->Name(), PackageNameStart)) return list->GetItems(i);
     }
   }
   return nullptr;
@@ -749,10 +763,11 @@ std::string TCompileTarget::Homepage() const {
 
 // ---- writing the configuration back ----
 
-void TCompileTarget::SavePaths() {
+bool TCompileTarget::SavePaths() {
   // 1. EnvOptions.proj: the first property group serves every platform.
-  if (IsBDS() && FIDEVersion >= 5) {
-    const std::string file = EnvOptionsFileName();
+  const std::string file = IsBDS() && FIDEVersion >= 5 ? EnvOptionsFileName() : std::string();
+  const bool fileWritten = file.empty() || platform::FileExists(file);
+  if (!file.empty() && fileWritten) {
     xml::TXmlDocument document;
     document.LoadFromFile(file);
     xml::TXmlElement group = document.Root().FindChild("PropertyGroup", true);
@@ -760,7 +775,7 @@ void TCompileTarget::SavePaths() {
     group.FindChild(modern ? "DelphiBrowsingPath" : "Win32BrowsingPath", true).SetText(JoinPaths(FBrowsingPaths));
     group.FindChild(modern ? "DelphiLibraryPath" : "Win32LibraryPath", true).SetText(JoinPaths(FSearchPaths));
     group.FindChild(modern ? "DelphiDebugDCUPath" : "Win32DebugDCUPath", true).SetText(JoinPaths(FDebugDcuPaths));
-    if (SupportsPersonalities({persBCB})) {
+    if (SupportedPersonalities().count(persBCB) != 0) {
       group.FindChild("CBuilderIncludePath", true).SetText(JoinPaths(FGlobalIncludePaths));
       group.FindChild("CBuilderBrowsingPath", true).SetText(JoinPaths(FGlobalCppBrowsingPaths));
       group.FindChild("CBuilderLibraryPath", true).SetText(JoinPaths(FGlobalCppLibraryPaths));
@@ -820,6 +835,7 @@ void TCompileTarget::SavePaths() {
       }
     }
   }
+  return fileWritten;
 }
 
 void TCompileTarget::SavePackageList(TDelphiPackageList& List, const std::string& Name) {
@@ -896,11 +912,13 @@ void TCompileTargetList::ScanIDERoot(const std::string& Root, const std::string&
       continue;
     }
     if (!platform::RegKeyExists(RegRoot::CurrentUser, Root + KeyName + "\\" + version)) continue;
+    // A target whose configuration could not be read is kept with its error,
+    // to be shown and left out of the run.
     auto target = std::make_unique<TCompileTarget>(IDEName, version, KeyName, ctpWin32);
-    if (target->IsValid()) FItems.push_back(std::move(target));
+    if (target->IsValid() || !target->LoadError().empty()) FItems.push_back(std::move(target));
     if (bds && version.find('.') != std::string::npos && MajorOf(version).value_or(0) >= 9) {
       auto target64 = std::make_unique<TCompileTarget>(IDEName, version, KeyName, ctpWin64);
-      if (target64->IsValid()) FItems.push_back(std::move(target64));
+      if (target64->IsValid() || !target64->LoadError().empty()) FItems.push_back(std::move(target64));
     }
   }
 }

@@ -15,8 +15,9 @@ using TPersonalities = std::set<TPersonalityType>;
 using TStringList = std::vector<std::string>;
 
 // Reads a ";"-separated path list into `list` (emptied first): entries are
-// trimmed, lose one pair of enclosing quotes and a trailing backslash; empty
-// entries stay, a final ";" adds none.
+// trimmed, lose one pair of enclosing quotes and a trailing backslash (but a
+// drive root such as "C:\" keeps it); empty entries stay, a final ";" adds
+// none.
 void SplitPaths(const std::string& text, TStringList& list);
 // Joins the entries with ";"; an empty list gives "".
 std::string JoinPaths(const TStringList& list);
@@ -94,6 +95,10 @@ class TCompileTarget {
   TCompileTarget& operator=(const TCompileTarget&) = delete;
 
   bool IsValid() const { return FIsValid; }
+  // The message of the error that stopped reading the IDE's configuration
+  // (registry, EnvOptions.proj, rsvars.bat); "" when it was read. Such a
+  // target is listed but never installed into or taken out of.
+  const std::string& LoadError() const { return FLoadError; }
   bool IsEvaluation() const { return FIsEvaluation; }
   const std::string& Name() const { return FName; }
   const std::string& IDEName() const { return FIDEName; }
@@ -157,7 +162,10 @@ class TCompileTarget {
   std::string Homepage() const;
 
   // Writing the configuration back to the registry and EnvOptions.proj.
-  void SavePaths();
+  // False when the IDE has never been started and so has no EnvOptions.proj
+  // yet: then only the registry is written, from which the IDE makes the
+  // file at its first start (with the force-update flag set).
+  bool SavePaths();
   void SavePackagesLists();
   std::string EnvPath() const;
   void SetEnvPath(const std::string& Value);
@@ -178,6 +186,7 @@ class TCompileTarget {
   std::string LibraryKey() const;
 
   bool FIsValid = false;
+  std::string FLoadError;
   bool FIsEvaluation = false;
   std::string FName;
   std::string FIDEName;

@@ -29,17 +29,23 @@ bool IsDriveRoot(const std::string& path) {
 }
 
 std::vector<std::string> SystemAndUserFolders() {
-  using platform::KnownFolder;
   std::vector<std::string> folders;
-  for (KnownFolder folder : {KnownFolder::Windows, KnownFolder::ProgramFiles, KnownFolder::Profile,
-                             KnownFolder::Documents, KnownFolder::Desktop, KnownFolder::CommonDocuments,
-                             KnownFolder::StartMenuPrograms, KnownFolder::RoamingAppData}) {
+  for (platform::KnownFolder folder : platform::kAllKnownFolders) {
     const std::string path = platform::KnownFolderPath(folder);
     if (!path.empty()) folders.push_back(Normalised(path));
   }
-  // The native Program Files of a 64-bit Windows, which a 32-bit program is not told of.
-  for (const char* name : {"ProgramW6432", "ProgramFiles", "ProgramFiles(x86)", "SystemRoot", "USERPROFILE"}) {
+  folders.push_back(Normalised(platform::SystemDirectory()));
+  folders.push_back(Normalised(platform::TempDirectory()));
+  // The native folders of a 64-bit Windows, which a 32-bit program is not
+  // told of, and the variables that name system and user folders.
+  for (const char* name : {"ProgramW6432", "ProgramFiles", "ProgramFiles(x86)", "CommonProgramW6432",
+                           "CommonProgramFiles", "CommonProgramFiles(x86)", "ProgramData", "ALLUSERSPROFILE",
+                           "SystemRoot", "USERPROFILE", "LOCALAPPDATA", "APPDATA", "TEMP", "TMP", "PUBLIC"}) {
     if (auto value = platform::GetEnv(name); value && !value->empty()) folders.push_back(Normalised(*value));
+  }
+  // The system folder of the native side, as the variables name it.
+  if (auto root = platform::GetEnv("SystemRoot"); root && !root->empty()) {
+    for (const char* name : {"\\System32", "\\SysWOW64", "\\Sysnative"}) folders.push_back(Normalised(*root + name));
   }
   return folders;
 }

@@ -50,10 +50,18 @@ bool SafeForceDirectories(const std::string& dir) {
   const std::string path = ExcludeTrailingPathDelimiter(dir);
   if (platform::DirectoryExists(path)) return true;
   const std::string parent = ExtractFileDir(path);
-  // Stop at a drive root or where the path has no parent left to create.
-  if (!parent.empty() && parent != path && !platform::DirectoryExists(parent)) SafeForceDirectories(parent);
-  platform::MakeDirectory(path);
-  return platform::DirectoryExists(path);
+  // Stop at a drive root or where the path has no parent left to create. A
+  // parent that cannot be made leaves its own error code, the real cause.
+  if (!parent.empty() && parent != path && !platform::DirectoryExists(parent) && !SafeForceDirectories(parent)) {
+    return false;
+  }
+  if (platform::MakeDirectory(path)) return true;
+  // Another process may have made it meanwhile; the check must not replace
+  // the creation's error code.
+  const uint32_t error = platform::LastErrorCode();
+  if (platform::DirectoryExists(path)) return true;
+  platform::SetLastErrorCode(error);
+  return false;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -110,6 +118,15 @@ int IndexOfText(const std::string& text, const std::vector<std::string>& items) 
     if (platform::SameTextAscii(text, items[i])) return static_cast<int>(i);
   }
   return -1;
+}
+
+bool IsFolderEmpty(const std::string& folder) {
+  std::vector<platform::DirEntry> entries;
+  if (!platform::FindEntries(IncludeTrailingPathDelimiter(folder) + "*", entries)) return true;
+  for (const platform::DirEntry& entry : entries) {
+    if (entry.name != "." && entry.name != "..") return false;
+  }
+  return true;
 }
 
 void FindFiles(const std::string& folder, const std::string& mask, bool recursive,

@@ -6,7 +6,8 @@
 #include <vector>
 
 // Creates a folder with every missing parent. An empty path counts as done.
-// True when the folder exists afterwards.
+// True when the folder exists afterwards; otherwise LastErrorCode() holds the
+// error of the creation that failed.
 bool SafeForceDirectories(const std::string& dir);
 
 // folder + "\" + name with exactly one backslash between them; with an empty
@@ -52,6 +53,10 @@ std::string Format(const std::string& format, const std::vector<std::string>& ar
 // "..\" for each level up; a path on another drive stays whole. Letters are
 // compared without regard to ASCII case.
 std::string ExtractRelativePath(const std::string& baseDir, const std::string& path);
+
+// True when the folder lists no entry besides "." and ".." (also when it
+// cannot be listed: removing a folder that is not empty fails anyway).
+bool IsFolderEmpty(const std::string& folder);
 
 // Path pieces as the program's Windows paths need them.
 std::string ExtractFileDir(const std::string& path);                         // without the trailing backslash

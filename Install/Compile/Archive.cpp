@@ -75,7 +75,8 @@ std::string ExtractErrorDescription(int code) {
 
 // The system's text for an error code, cut to the 256 characters the
 // system call's buffer holds.
-std::string ErrorText(uint32_t code) { return platform::SystemErrorText(code).substr(0, 256); }
+constexpr size_t kErrorTextChars = 256;
+std::string ErrorText(uint32_t code) { return platform::Utf8Prefix(platform::SystemErrorText(code), kErrorTextChars); }
 
 }  // namespace
 

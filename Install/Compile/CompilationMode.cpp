@@ -2,7 +2,6 @@
 // the mode copied over the sources, and for DevExpress the include file's
 // switches and the package files adjusted to the tree-list version and to the
 // presence of the skins library.
-#include <stdexcept>
 #include <utility>
 
 #include "Compile/Compiler.h"
@@ -48,56 +47,6 @@ std::string ReplaceAllText(const std::string& text, const std::string& from, con
   return result;
 }
 
-enum class TextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
-
-std::string DecodeText(const std::string& bytes, TextEncoding& encoding) {
-  auto utf16 = [&bytes](size_t start, bool bigEndian) {
-    std::u16string units;
-    for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-      const auto a = static_cast<unsigned char>(bytes[i]);
-      const auto b = static_cast<unsigned char>(bytes[i + 1]);
-      units.push_back(static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a));
-    }
-    return platform::Utf16ToUtf8(units);
-  };
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
-    encoding = TextEncoding::Utf8;
-    return bytes.substr(3);
-  }
-  if (bytes.rfind("\xFF\xFE", 0) == 0) {
-    encoding = TextEncoding::Utf16LE;
-    return utf16(2, false);
-  }
-  if (bytes.rfind("\xFE\xFF", 0) == 0) {
-    encoding = TextEncoding::Utf16BE;
-    return utf16(2, true);
-  }
-  encoding = TextEncoding::Ansi;
-  return platform::AnsiToUtf8(bytes);
-}
-
-std::string EncodeText(const std::string& text, TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Ansi:
-      return platform::Utf8ToAnsi(text);
-    case TextEncoding::Utf8:
-      return "\xEF\xBB\xBF" + text;
-    case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE: {
-      const bool bigEndian = encoding == TextEncoding::Utf16BE;
-      std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-      for (char16_t unit : platform::Utf8ToUtf16(text)) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-      }
-      return bytes;
-    }
-  }
-  return text;
-}
-
 // The text as lines, each ended by CR LF (a line break of any kind ends a line).
 std::string WithCrLfLines(const std::string& text) {
   std::string result;
@@ -138,8 +87,12 @@ int TCompiler::DetectTreeListVersion() {
   const TTargetOptions* reference = ReferenceIDE();
   if (reference == nullptr) return 5;
   const TDelphiPackage* package = reference->Target().FindPackageEx("dclcxTreeList");
-  // The wizard lets no IDE without the tree list be chosen in this mode.
-  if (package == nullptr) throw std::logic_error("Assertion failed: no DevExpress tree list in the IDE");
+  // The wizard lets no IDE without the tree list be chosen in this mode; a
+  // run without it all the same ends with an error the compile page reports.
+  if (package == nullptr) {
+    throw Exception("The DevExpress mode needs the DevExpress tree list (dclcxTreeList), which " +
+                    reference->Target().DisplayName() + " does not have");
+  }
   const std::string& description = package->Description();
   if (description.find("ExpressQuantumTreeList 5") != std::string::npos) return 5;
   if (description.find("ExpressQuantumTreeList 4") != std::string::npos) return 4;
@@ -206,10 +159,11 @@ void TCompiler::ProcessPackageFiles(TTargetOptions& TargetOptions, const std::st
 
 void TCompiler::ReplaceInFile(const std::string& AFileName, const TReplacements& AReplacements) {
   if (AReplacements.empty() || !platform::FileExists(AFileName)) return;
-  const auto bytes = platform::ReadFileBytes(AFileName);
-  if (!bytes) RaiseLastOSError();
-  TextEncoding encoding = TextEncoding::Ansi;
-  std::string text = DecodeText(*bytes, encoding);
-  for (const auto& [from, to] : AReplacements) text = ReplaceAllText(text, from, to);
-  if (!platform::WriteFileBytes(AFileName, EncodeText(WithCrLfLines(text), encoding))) RaiseLastOSError();
+  platform::TextEncoding encoding = platform::TextEncoding::Ansi;
+  auto text = platform::ReadTextFile(AFileName, &encoding);
+  if (!text) RaiseLastOSError();
+  for (const auto& [from, to] : AReplacements) *text = ReplaceAllText(*text, from, to);
+  if (!platform::WriteFileBytes(AFileName, platform::EncodeTextBytes(WithCrLfLines(*text), encoding))) {
+    RaiseLastOSError();
+  }
 }

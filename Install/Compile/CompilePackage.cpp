@@ -223,14 +223,24 @@ void TCompiler::ExtractObjFiles(TTargetOptions& TargetOptions, const std::string
   }
   fStrings = nullptr;
   if (exitCode != 0) return;
-  // The listing's first three lines are its header; a module line begins with
-  // the module's name and a TAB, the lines of its symbols with a TAB.
   std::string modules;
-  for (size_t i = 3; i < listing.size(); ++i) {
-    const std::string& line = listing[i];
-    if (line.empty() || !BeginsWithLetter(line)) continue;
+  for (const std::string& name : LibraryModules(listing)) {
     modules += ' ';
-    modules += line.substr(0, line.find('\t'));
+    modules += name;
   }
   RunTool(tlib, LibFile + " /e" + modules, bplDir);
+}
+
+std::vector<std::string> TCompiler::LibraryModules(const std::vector<std::string>& AListing) {
+  // The listing's first three lines are its header; a module line begins with
+  // the module's name and a TAB, the lines of its symbols with a TAB. A line
+  // beginning with a letter but without a TAB (a trailer) names no module.
+  std::vector<std::string> names;
+  for (size_t i = 3; i < AListing.size(); ++i) {
+    const std::string& line = AListing[i];
+    if (line.empty() || !BeginsWithLetter(line)) continue;
+    const size_t tab = line.find('\t');
+    names.push_back(tab == std::string::npos ? std::string() : line.substr(0, tab));
+  }
+  return names;
 }

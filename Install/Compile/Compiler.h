@@ -41,6 +41,10 @@ class TCompiler {
   // with ".bpk" for C++Builder before RAD Studio, "D" and the version with
   // ".dpk" for Delphi and RAD Studio ("vxVexorinD7.dpk").
   static std::string GetPackageName(const TCompileTarget& ATarget, const std::string& APackageName);
+  // The module names of a library listing ("tlib LIBRARY /L"), one per line
+  // that begins with a letter after the three header lines: the text before
+  // its TAB, "" for a line without one.
+  static std::vector<std::string> LibraryModules(const std::vector<std::string>& AListing);
 
   // Builds one package for one IDE, checks that its .bpl is there, copies a
   // run-time package into the system folder (Win32) and, when asked, unpacks
@@ -66,7 +70,10 @@ class TCompiler {
   // The uninstall entry; nothing happens without the right to write it.
   void WriteUninstallEntry();
   void DeleteUninstallEntry();
-  // Moves the Start-menu group to the Recycle Bin if it is there.
+  // Takes this program's links out of the Start-menu group selected now and
+  // out of the group the recorded installation used, then each level of
+  // those groups that is left empty. Other programs' links in a shared group,
+  // and the levels holding them, stay.
   void DeleteStartMenu();
 
   // The run frame of a new installation or an update: the log header, the
@@ -79,6 +86,7 @@ class TCompiler {
   void Compile();
   // Installs the suite into one IDE: the earlier installation out, the
   // packages built and registered, the state recorded, the providers.
+  // Raises Exception for an IDE whose version has no folder names.
   void CompileTarget(TTargetOptions& TargetOptions);
 
   // Unpacks data.arc with 7z.exe from the program's folder into the demo
@@ -101,7 +109,8 @@ class TCompiler {
   void DeleteIDEHeaders(TTargetOptions& TargetOptions);
   // Removes the suite's files, demos, Start-menu group, uninstall entry and
   // product key. A drive root or a system or user folder is never moved to the
-  // Recycle Bin whole, whatever the installation folder is.
+  // Recycle Bin whole, whatever the installation folder is. A current folder
+  // inside the installation folder is left for the temporary folder first.
   void Remove();
 
  private:
@@ -160,6 +169,18 @@ class TCompiler {
   void RemovePackageFromFolder(const std::string& AFolder, const std::string& AFile);
   void DeleteInstallSubfolder(const std::string& AName);
   void DeleteInstallFile(const std::string& AName);
+  // This program's links out of one group (a path below the Start-menu
+  // Programs folder), then its empty levels from the innermost up.
+  void RemoveShortcuts(const std::string& AGroup);
+  // The warning for an IDE whose configuration cannot be read.
+  void LogLoadError(const TTargetOptions& TargetOptions);
+  // The IDE's paths saved; an IDE never started yet gets them in the
+  // registry only, which the log says.
+  void SaveIDEPaths(TCompileTarget& ATarget);
+  // Windows neither moves nor deletes a folder that a process has as its
+  // current folder: a run of the maintenance copy (in the installation
+  // folder's Uninstall folder) moves to the temporary folder first.
+  void LeaveInstallDir();
   // False, with an error line saying why, for a folder that must never be
   // moved to the Recycle Bin whole.
   bool MayRecycleFolder(const std::string& APath);

@@ -92,6 +92,10 @@ void TCompiler::Compile() {
   const TTargetOptionsList& list = InstallData->TargetOptions();
   for (int i = list.Count() - 1; i >= 0; --i) {
     TTargetOptions& options = *list.Items(i);
+    if (!options.LoadError().empty()) {
+      LogLoadError(options);
+      continue;
+    }
     try {
       if (options.Action() == atInstall) {
         CompileTarget(options);
@@ -117,6 +121,10 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   TCompileTarget& target = TargetOptions.Target();
   const std::string bplDir = TargetOptions.BPLDir();
   const bool designer = TargetOptions.IsSupportDesigner();
+  if (!TargetOptions.HasFolderNames()) {
+    throw Exception("No output folder is known for " + target.DisplayName() + " (product version " +
+                    std::to_string(target.Version()) + "): nothing is built for it");
+  }
   FLogger->Info("Compiling for:" + target.DisplayName());
   if (!platform::DirectoryExists(bplDir)) platform::MakeDirectory(bplDir);
   if (data.WithSources() && TargetOptions.CompilePackages()) {
@@ -143,7 +151,7 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   RemoveSourcePath(TargetOptions);
   TargetOptions.SetInstalled(false);
   TargetOptions.SaveToRegistry();
-  target.SavePaths();
+  SaveIDEPaths(target);
   if (designer) target.SavePackagesLists();
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.PrintTargetSettings(*FLogger);
@@ -186,7 +194,7 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   FLogger->Info("Adding component folders to IDE paths collections");
   AddSourcePath(TargetOptions);
   AddLibraryPaths(TargetOptions);
-  target.SavePaths();
+  SaveIDEPaths(target);
   if (designer) target.SavePackagesLists();
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.SetInstalled(true);
@@ -202,10 +210,10 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
         FLogger->Info("Compiling/Installing " + provider.LongDescription());
         FLogger->Debug("Compiling " + provider.LongDescription());
         provider.Compile(*this, TargetOptions);
-        if (designer) {
-          FLogger->Debug("Installing " + provider.LongDescription());
-          provider.Install(*this, TargetOptions);
-        }
+        if (designer) FLogger->Debug("Installing " + provider.LongDescription());
+        // A Win64 IDE registers no design-time package, but the provider is
+        // installed there all the same and must be recorded so.
+        provider.Install(*this, TargetOptions);
       } catch (const Exception& e) {
         TargetOptions.SetMetaProviderSheduledForRemove(provider);
         provider.Uninstall(*this, TargetOptions);
@@ -221,6 +229,18 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.SaveToRegistry();
   TargetOptions.PrintTargetSettings(*FLogger);
+}
+
+void TCompiler::LogLoadError(const TTargetOptions& TargetOptions) {
+  FLogger->Warning("The configuration of " + TargetOptions.Target().DisplayName() +
+                   " cannot be read; it is left as it is: " + TargetOptions.LoadError());
+}
+
+void TCompiler::SaveIDEPaths(TCompileTarget& ATarget) {
+  if (ATarget.SavePaths()) return;
+  FLogger->Info("No " + ATarget.EnvOptionsFileName() +
+                " yet (the IDE has never been started): the paths are written to the registry, from which the IDE "
+                "makes that file at its first start");
 }
 
 void TCompiler::DeleteFormFiles(TTargetOptions& TargetOptions) {

@@ -133,6 +133,7 @@ void TInstallData::LoadFromRegistry() {
   }
   fInstallDir = ReadString(key, "InstallDir");
   fDemoDir = ReadString(key, "DemoDir");
+  fInstalledStartFolder = ReadString(key, "StartFolder");
   fInstalledVersion = std::make_unique<TVersion>(Trim(ReadString(key, "InstalledVersion")));
   fInstalled = !fInstallDir.empty();
   fVisitWeb = key.ValueExists("Visit Web") ? ReadInteger(key, "Visit Web") != 0 : true;
@@ -144,6 +145,7 @@ void TInstallData::LoadFromRegistry() {
   if (!fInstalled) {
     fInstallDir.clear();
     fInstalledVersion.reset();
+    fInstalledStartFolder.clear();
   }
 }
 

@@ -52,6 +52,10 @@ class TInstallData {
   const std::string& StartProgramsFolder() const { return fStartProgramsFolder; }
   const std::string& StartFolderSelected() const { return fStartFolderSelected; }
   void SetStartFolderSelected(const std::string& value) { fStartFolderSelected = value; }
+  // The group the recorded installation saved ("StartFolder" of the product
+  // key as found at start-up); "" without one. A removal cleans it as well as
+  // the group selected now.
+  const std::string& InstalledStartFolder() const { return fInstalledStartFolder; }
   bool VisitWeb() const { return fVisitWeb; }
   void SetVisitWeb(bool value) { fVisitWeb = value; }
   TCompilationModeType CompilationMode() const { return fCompilationMode; }
@@ -85,6 +89,7 @@ class TInstallData {
   std::vector<std::string> fProgramFolders;
   std::string fStartProgramsFolder;
   std::string fStartFolderSelected;
+  std::string fInstalledStartFolder;
   bool fVisitWeb = true;
   TCompilationModeType fCompilationMode = cmVCL;
 };

@@ -58,8 +58,8 @@ class TMetadataProvider {
   // Builds the run-time package and, for a Win32 IDE, the design-time one.
   // The compiler's exceptions pass to the caller.
   void Compile(TCompiler& ACompiler, TTargetOptions& ATargetOptions);
-  // Registers the design-time package in the IDE and records the provider
-  // as installed there.
+  // Registers the design-time package in a Win32 IDE (a Win64 IDE has none)
+  // and records the provider as installed there.
   void Install(TCompiler& ACompiler, TTargetOptions& ATargetOptions);
   // Takes both packages out of the IDE and records the provider as not installed.
   void Uninstall(TCompiler& ACompiler, TTargetOptions& ATargetOptions);

@@ -5,7 +5,7 @@
 #include "Compile/InstallData.h"
 #include "Compile/TargetOptions.h"
 #include "Utils.h"
-#include "platform/Text.h"
+#include "platform/Locale.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ std::vector<std::string> TCompiler::PathForms(const TCompileTarget& ATarget, con
 int TCompiler::FindPathInList(const TStringList& AList, const std::string& AListName, const std::string& ACandidate) {
   FLogger->Debug("  searching path in " + AListName + ": " + ACandidate);
   for (size_t i = 0; i < AList.size(); ++i) {
-    if (platform::SameTextAscii(AList[i], ACandidate)) {
+    if (platform::SameTextLocale(AList[i], ACandidate)) {
       FLogger->Debug("    found in " + AListName + ": " + ACandidate);
       return static_cast<int>(i);
     }

@@ -95,6 +95,33 @@ void TCompiler::DeleteUninstallEntry() {
 }
 
 void TCompiler::DeleteStartMenu() {
-  const std::string group = InstallData->StartFolderSelectedFull();
-  if (platform::DirectoryExists(group) && MayRecycleFolder(group)) platform::MoveToRecycleBin(group);
+  RemoveShortcuts(InstallData->StartFolderSelected());
+  const std::string& installed = InstallData->InstalledStartFolder();
+  if (!installed.empty()) RemoveShortcuts(installed);
+}
+
+void TCompiler::RemoveShortcuts(const std::string& AGroup) {
+  const std::string programs = ExcludeTrailingPathDelimiter(InstallData->StartProgramsFolder());
+  if (programs.empty()) return;
+  // The group's levels; a group that is empty or leaves the Programs folder
+  // is not touched.
+  std::vector<std::string> levels;
+  std::string folder = programs;
+  for (size_t begin = 0;;) {
+    const size_t end = AGroup.find('\\', begin);
+    const std::string part = AGroup.substr(begin, end - begin);
+    if (part.empty() || part == "." || part == ".." || part.find_first_of("/:") != std::string::npos) return;
+    folder += "\\" + part;
+    levels.push_back(folder);
+    if (end == std::string::npos) break;
+    begin = end + 1;
+  }
+  if (!platform::DirectoryExists(folder)) return;
+  for (const Shortcut& shortcut : kShortcuts) {
+    const std::string link = folder + "\\" + shortcut.linkName;
+    if (platform::FileExists(link)) platform::MoveToRecycleBin(link);
+  }
+  for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+    if (!IsFolderEmpty(*level) || !platform::RemoveEmptyDirectory(*level)) break;
+  }
 }

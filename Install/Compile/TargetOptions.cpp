@@ -74,7 +74,13 @@ TTargetOptions::TTargetOptions(TCompileTarget& ATarget, TInstallData& AInstallDa
   fAction = atDoNothing;
   fCompilePackages = AInstallData.WithSources();
   fExtractObjFromLib = ATarget.Version() >= 14;
-  if (LoadFromRegistry()) return;
+  fLoadError = ATarget.LoadError();
+  try {
+    if (LoadFromRegistry()) return;
+  } catch (const Exception& e) {
+    if (fLoadError.empty()) fLoadError = e.Message();
+    return;
+  }
   // Never installed in this IDE: schedule what the IDE can take.
   fInstalled = false;
   fIDERegistration = true;
@@ -267,6 +273,13 @@ void TTargetOptions::SetForceEnvOptionsUpdate() const {
 }
 
 bool TTargetOptions::IsClassicCBuilder() const { return fTarget->IsBCB() && !fTarget->IsBDS(); }
+
+bool TTargetOptions::HasFolderNames() const {
+  const int version = fTarget->Version();
+  const bool cbuilderPackages = version < 10 && fTarget->IsBCB();
+  return !VersionTableEntry(IsClassicCBuilder() ? CBuilderFolderNames : IDEFolderNames, version).empty() &&
+         !VersionTableEntry(cbuilderPackages ? CBuilderFolderNames : IDEFolderNames, version).empty();
+}
 
 std::string TTargetOptions::BPLDir() const {
   const int version = fTarget->Version();

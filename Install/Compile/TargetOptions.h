@@ -30,7 +30,13 @@ class TTargetOptions {
   bool Installed() const { return fInstalled; }
   void SetInstalled(bool value) { fInstalled = value; }
   TActionType Action() const { return fAction; }
-  void SetAction(TActionType value) { fAction = value; }
+  // An IDE with a load error keeps atDoNothing.
+  void SetAction(TActionType value) { fAction = fLoadError.empty() ? value : atDoNothing; }
+  // Why the IDE cannot be served: the error that stopped reading its
+  // configuration (TCompileTarget::LoadError) or its key below the product
+  // key; "" when both were read. The IDE page shows such an IDE as a refused
+  // row with this text; the engine logs it and leaves the IDE alone.
+  const std::string& LoadError() const { return fLoadError; }
   bool IDERegistration() const { return fIDERegistration; }
   void SetIDERegistration(bool value) { fIDERegistration = value; }
   bool AddSourceLocation() const { return fAddSourceLocation; }
@@ -70,6 +76,10 @@ class TTargetOptions {
   // Makes the IDE read its environment options from the registry at its next start.
   void SetForceEnvOptionsUpdate() const;
 
+  // The IDE's version has names in the folder-name tables. Without them the
+  // output folder would be the demo folder itself and the packages folder
+  // the one of every version, so the engine builds nothing for such an IDE.
+  bool HasFolderNames() const;
   std::string BPLDir() const;
   std::string DCPDir() const { return BPLDir(); }
   std::string UnitOutDir() const { return BPLDir(); }
@@ -99,6 +109,7 @@ class TTargetOptions {
   bool fCompilePackages = false;
   TActionType fAction = atDoNothing;
   bool fExtractObjFromLib = false;
+  std::string fLoadError;
 };
 
 // One TTargetOptions per discovered IDE, in discovery order; it owns them.

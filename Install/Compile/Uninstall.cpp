@@ -10,6 +10,7 @@
 #include "Utils.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 
@@ -58,14 +59,20 @@ void TCompiler::Uninstall() {
   FLogger->Info("Uninstall from IDEs...");
   const TTargetOptionsList& list = InstallData->TargetOptions();
   for (int i = 0; i < list.Count(); ++i) {
-    if (list.Items(i)->Installed()) UninstallTarget(*list.Items(i));
+    if (!list.Items(i)->LoadError().empty()) {
+      LogLoadError(*list.Items(i));
+    } else if (list.Items(i)->Installed()) {
+      UninstallTarget(*list.Items(i));
+    }
   }
 }
 
 void TCompiler::UninstallTarget(TTargetOptions& TargetOptions) {
   TCompileTarget& target = TargetOptions.Target();
   FLogger->Info("Uninstall from IDE:" + target.DisplayName());
-  if (InstallData->WithSources()) {
+  // Without folder names the output folder would be the demo folder itself.
+  const bool ownFolder = TargetOptions.HasFolderNames();
+  if (InstallData->WithSources() && ownFolder) {
     std::vector<FoundFile> objects;
     FindFiles(TargetOptions.BPLDir(), "*", true, {".obj", ".dcu"}, objects);
     for (const FoundFile& file : objects) platform::RemoveFile(file.path);
@@ -78,10 +85,10 @@ void TCompiler::UninstallTarget(TTargetOptions& TargetOptions) {
   for (const char* package : {"vxQuillonDsgn", "vxQuillon", "vxMarlinDsgn", "vxMarlin", "vxVexorinDsgn", "vxVexorin"}) {
     UninstallPackage(TargetOptions, package);
   }
-  DeleteIDEHeaders(TargetOptions);
+  if (ownFolder) DeleteIDEHeaders(TargetOptions);
   RemoveLibraryPath(TargetOptions);
   RemoveSourcePath(TargetOptions);
-  target.SavePaths();
+  SaveIDEPaths(target);
   if (TargetOptions.IsSupportDesigner()) target.SavePackagesLists();
   TargetOptions.SetForceEnvOptionsUpdate();
   TargetOptions.SetInstalled(false);
@@ -155,13 +162,23 @@ void TCompiler::RemovePathFromList(const TCompileTarget& ATarget, TStringList& A
 void TCompiler::DeletePathFromList(TStringList& AList, const std::string& AListName, const std::string& ACandidate) {
   FLogger->Debug("  searching path in " + AListName + ": " + ACandidate);
   for (auto it = AList.begin(); it != AList.end();) {
-    if (!platform::SameTextAscii(*it, ACandidate)) {
+    if (!platform::SameTextLocale(*it, ACandidate)) {
       ++it;
       continue;
     }
     FLogger->Debug("    found. removed from " + AListName + ": " + ACandidate);
     it = AList.erase(it);
   }
+}
+
+void TCompiler::LeaveInstallDir() {
+  const std::string current = ExcludeTrailingPathDelimiter(platform::FullPathOf(platform::GetCurrentDir()));
+  const std::string installDir = ExcludeTrailingPathDelimiter(platform::FullPathOf(InstallData->InstallDir()));
+  if (installDir.empty() || current.empty()) return;
+  if (!platform::SameTextAscii(current, installDir) && !StrStartsWith(current, installDir + "\\", true)) return;
+  const std::string temp = platform::TempDirectory();
+  FLogger->Debug("Change dir: " + temp);
+  platform::SetCurrentDir(temp);
 }
 
 bool TCompiler::MayRecycleFolder(const std::string& APath) {
@@ -191,6 +208,7 @@ void TCompiler::DeleteInstallFile(const std::string& AName) {
 
 void TCompiler::Remove() {
   TInstallData& data = *InstallData;
+  LeaveInstallDir();
   FLogger->Info("Delete component files...");
   for (const std::string& name : InstallSubfolders()) DeleteInstallSubfolder(name);
   for (const char* name : kInstallFiles) DeleteInstallFile(name);
@@ -198,8 +216,7 @@ void TCompiler::Remove() {
   if (platform::DirectoryExists(demos) && MayRecycleFolder(demos)) platform::MoveToRecycleBin(demos);
 
   FLogger->Info("Delete start menu group...");
-  const std::string group = data.StartFolderSelectedFull();
-  if (platform::DirectoryExists(group) && MayRecycleFolder(group)) platform::MoveToRecycleBin(group);
+  DeleteStartMenu();
   DeleteUninstallEntry();
 
   DeleteInstallFile("Uninstall\\setup.exe");
@@ -214,12 +231,9 @@ void TCompiler::Remove() {
       platform::RemoveFile(setupCopy);
     }
   }
-  std::vector<platform::DirEntry> entries;
-  bool empty = true;
-  if (platform::FindEntries(installDir + "*", entries)) {
-    for (const platform::DirEntry& entry : entries) empty = empty && (entry.name == "." || entry.name == "..");
+  if (IsFolderEmpty(installDir) && WhyFolderProtected(data.InstallDir()).empty()) {
+    platform::RemoveEmptyDirectory(data.InstallDir());
   }
-  if (empty && WhyFolderProtected(data.InstallDir()).empty()) platform::RemoveEmptyDirectory(data.InstallDir());
   FLogger->Info("Completed");
 
   FLogger->Info("Delete Start menu Program Folder...");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -51,14 +52,26 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // Replaces the file whole: written to a temporary name beside it, then renamed.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
-// Reads a text file: UTF-8, UTF-16LE or UTF-16BE by their byte-order mark,
-// otherwise the system's ANSI code page. The result is UTF-8 without the mark.
-std::optional<std::string> ReadTextFile(const std::string& path);
+// The encodings of text files: by their byte-order mark, else ANSI.
+enum class TextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
+// Decodes a text file's bytes: UTF-8, UTF-16LE or UTF-16BE by their
+// byte-order mark, otherwise the system's ANSI code page; tells which. The
+// result is UTF-8 without the mark; a malformed sequence, or the odd last
+// byte of UTF-16, becomes U+FFFD.
+std::string DecodeTextBytes(std::string_view bytes, TextEncoding& encoding);
+// The UTF-8 text as a file's bytes in the encoding, with its byte-order mark.
+std::string EncodeTextBytes(const std::string& text, TextEncoding encoding);
+// Reads a text file with DecodeTextBytes; `encoding`, when given, receives
+// the file's encoding.
+std::optional<std::string> ReadTextFile(const std::string& path, TextEncoding* encoding = nullptr);
 
 // Conversion between UTF-8 and the system's ANSI (or OEM) code page.
 // Characters the code page cannot represent become '?'.
 std::string Utf8ToAnsi(const std::string& text);
 std::string AnsiToUtf8(const std::string& text);
 std::string OemToUtf8(const std::string& text);
+// Converts text of a given Windows code page (1252, 28592, ...) to UTF-8;
+// nullopt for a code page the system cannot convert from.
+std::optional<std::string> DecodeCodePage(uint32_t codePage, const std::string& text);
 
 }  // namespace platform

@@ -35,8 +35,12 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Creates the output pipe, then the input pipe. False when either cannot be
-  // made; nothing is left open then.
+  // Every call below that fails leaves the Windows error code in
+  // LastErrorCode() and the name of the Windows function that failed here.
+  const std::string& FailedCall() const;
+
+  // Creates the output pipe, then the input pipe, and keeps this process's
+  // ends out of the child. False when any of it fails; nothing is left open then.
   bool CreatePipes();
   // Creates the child from a Windows command line, from which the system takes
   // the program, with the given working folder (empty: this process's). The
@@ -45,10 +49,11 @@ class ChildProcess {
   // cannot be created, with the Windows error code in LastErrorCode().
   bool Create(const std::string& commandLine, const std::string& currentDir);
   ProcessInformation& Information();
-  // Lets the child run and closes the thread handle.
-  void Resume();
+  // Lets the child run and closes the thread handle. False when it cannot.
+  bool Resume();
 
-  // Waits for the child to end, at most `milliseconds`.
+  // Waits for the child to end, at most `milliseconds`; Failed when the wait
+  // itself fails.
   WaitResult Wait(uint32_t milliseconds);
   // The same, but also ends, with Output, as soon as output is waiting.
   WaitResult WaitForExitOrOutput(uint32_t milliseconds);
@@ -59,8 +64,10 @@ class ChildProcess {
   size_t Read(char* buffer, size_t size);
 
   // Sends a Ctrl-C event to the process group whose id is the child's id.
-  void SendCtrlC();
-  void Terminate(uint32_t exitCode);
+  bool SendCtrlC();
+  // Ends the child with the exit code and waits until it has ended. True also
+  // for a child that had ended already.
+  bool Terminate(uint32_t exitCode);
   // The exit code, kStillActive while it runs; nullopt when it cannot be read.
   std::optional<uint32_t> ExitCode();
 
@@ -69,6 +76,11 @@ class ChildProcess {
  private:
   std::unique_ptr<Impl> impl_;
 };
+
+// Whether a child created suspended has not been resumed yet, so that its
+// program has not started: on win32 by its main thread's suspend count, on
+// simwin by the image the forked child still runs (this program's).
+bool IsSuspended(const ProcessInformation& information);
 
 // A complete line of console output as a console program writes it, in the
 // OEM code page, converted to the ANSI code page (the raw bytes when that

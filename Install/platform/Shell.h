@@ -17,6 +17,24 @@ enum class KnownFolder {
   Windows,            // the Windows folder
   Profile,            // the user's profile folder
   Desktop,            // the user's Desktop
+  System,             // the system folder (System32)
+  SystemX86,          // the 32-bit system folder (SysWOW64 on a 64-bit Windows)
+  CommonAppData,      // application data of all users (ProgramData)
+  CommonFiles,        // Common Files below Program Files
+  CommonFilesX86,     // Common Files below the 32-bit Program Files
+  LocalAppData,       // the user's local application data
+  Startup,            // the user's Start-menu Startup folder
+  CommonStartup,      // the Startup folder of all users
+};
+
+// Every folder above, for those that must see them all (the removal guard).
+inline constexpr KnownFolder kAllKnownFolders[] = {
+    KnownFolder::ProgramFiles,   KnownFolder::CommonDocuments,   KnownFolder::Documents,
+    KnownFolder::RoamingAppData, KnownFolder::StartMenuPrograms, KnownFolder::Windows,
+    KnownFolder::Profile,        KnownFolder::Desktop,           KnownFolder::System,
+    KnownFolder::SystemX86,      KnownFolder::CommonAppData,     KnownFolder::CommonFiles,
+    KnownFolder::CommonFilesX86, KnownFolder::LocalAppData,      KnownFolder::Startup,
+    KnownFolder::CommonStartup,
 };
 
 // The folder's path without a trailing backslash; "" when the shell cannot resolve it.

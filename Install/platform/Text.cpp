@@ -97,4 +97,12 @@ int CompareTextAscii(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+std::string Utf8Prefix(std::string_view text, size_t maxUnits) {
+  const std::u16string wide = Utf8ToUtf16(text);
+  if (wide.size() <= maxUnits) return std::string(text);
+  size_t cut = maxUnits;
+  if (cut > 0 && wide[cut - 1] >= 0xD800 && wide[cut - 1] <= 0xDBFF) --cut;  // not half a pair
+  return Utf16ToUtf8(wide.substr(0, cut));
+}
+
 }  // namespace platform

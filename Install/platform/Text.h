@@ -12,6 +12,11 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // Converts UTF-16 to UTF-8. Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// The text cut to at most `maxUnits` UTF-16 code units (what a Windows buffer
+// of that many characters holds), never inside a character: neither in a
+// UTF-8 sequence nor between the halves of a surrogate pair.
+std::string Utf8Prefix(std::string_view text, size_t maxUnits);
+
 // Folds a-z onto A-Z; every other byte stays as it is.
 constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 std::string AsciiUpperCase(std::string_view text);

@@ -20,17 +20,53 @@ std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
 
 }  // namespace
 
-std::optional<std::string> ReadTextFile(const std::string& path) {
-  const std::optional<std::string> bytes = ReadFileBytes(path);
-  if (!bytes) return std::nullopt;
-  const std::string_view data(*bytes);
+std::string DecodeTextBytes(std::string_view data, TextEncoding& encoding) {
   if (data.starts_with("\xEF\xBB\xBF")) {
+    encoding = TextEncoding::Utf8;
     // Re-encoded so that malformed sequences become U+FFFD rather than passing through.
     return Utf16ToUtf8(Utf8ToUtf16(data.substr(3)));
   }
-  if (data.starts_with("\xFF\xFE")) return Utf16BytesToUtf8(data.substr(2), false);
-  if (data.starts_with("\xFE\xFF")) return Utf16BytesToUtf8(data.substr(2), true);
-  return AnsiToUtf8(*bytes);
+  if (data.starts_with("\xFF\xFE")) {
+    encoding = TextEncoding::Utf16LE;
+    return Utf16BytesToUtf8(data.substr(2), false);
+  }
+  if (data.starts_with("\xFE\xFF")) {
+    encoding = TextEncoding::Utf16BE;
+    return Utf16BytesToUtf8(data.substr(2), true);
+  }
+  encoding = TextEncoding::Ansi;
+  return AnsiToUtf8(std::string(data));
+}
+
+std::string EncodeTextBytes(const std::string& text, TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Ansi:
+      return Utf8ToAnsi(text);
+    case TextEncoding::Utf8:
+      return "\xEF\xBB\xBF" + text;
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+      const bool bigEndian = encoding == TextEncoding::Utf16BE;
+      std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+      for (const char16_t unit : Utf8ToUtf16(text)) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+      }
+      return bytes;
+    }
+  }
+  return text;
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path, TextEncoding* encoding) {
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) return std::nullopt;
+  TextEncoding found = TextEncoding::Ansi;
+  std::string text = DecodeTextBytes(*bytes, found);
+  if (encoding != nullptr) *encoding = found;
+  return text;
 }
 
 }  // namespace platform

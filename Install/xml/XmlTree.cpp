@@ -9,6 +9,51 @@
 
 namespace xml {
 
+namespace {
+
+// The encoding an XML declaration at the start of the text names, in lower
+// case; "" when there is no declaration or it names none.
+std::string DeclaredEncoding(const std::string& bytes) {
+  if (bytes.compare(0, 5, "<?xml") != 0) return {};
+  const size_t end = bytes.find("?>");
+  const size_t at = bytes.find("encoding", 5);
+  if (end == std::string::npos || at == std::string::npos || at > end) return {};
+  const size_t quote = bytes.find_first_of("\"'", at);
+  if (quote == std::string::npos || quote > end) return {};
+  const size_t close = bytes.find(bytes[quote], quote + 1);
+  if (close == std::string::npos || close > end) return {};
+  std::string name = bytes.substr(quote + 1, close - quote - 1);
+  for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return name;
+}
+
+// The Windows code page of a single-byte encoding name ("windows-1252",
+// "iso-8859-2", "us-ascii"); 0 for any other name.
+uint32_t SingleByteCodePage(const std::string& name) {
+  auto number = [&](const std::string& prefix) -> uint32_t {
+    if (name.compare(0, prefix.size(), prefix) != 0 || name.size() == prefix.size() || name.size() > prefix.size() + 4)
+      return 0;
+    uint32_t value = 0;
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+      if (name[i] < '0' || name[i] > '9') return 0;
+      value = value * 10 + static_cast<uint32_t>(name[i] - '0');
+    }
+    return value;
+  };
+  if (const uint32_t page = number("windows-"); page >= 1250 && page <= 1258) return page;
+  if (const uint32_t page = number("cp"); page >= 1250 && page <= 1258) return page;
+  if (const uint32_t part = number("iso-8859-"); part >= 1 && part <= 15) return 28590 + part;
+  if (name == "us-ascii" || name == "ascii") return 20127;
+  return 0;
+}
+
+bool StartsWithByteOrderMark(const std::string& bytes) {
+  return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 || bytes.compare(0, 2, "\xFF\xFE") == 0 ||
+         bytes.compare(0, 2, "\xFE\xFF") == 0;
+}
+
+}  // namespace
+
 std::string TXmlElement::Name() const { return FNode.name(); }
 
 TXmlElement TXmlElement::FindChild(const std::string& name, bool create) {
@@ -48,10 +93,24 @@ void TXmlElement::SetText(const std::string& text) {
 }
 
 void TXmlDocument::LoadFromText(const std::string& bytes, const std::string& source) {
+  // A single-byte code page named in the declaration is decoded here (the
+  // parser knows only Unicode and Latin-1); a byte-order mark wins over it.
+  std::string decoded;
+  pugi::xml_encoding encoding = pugi::encoding_auto;
+  const std::string declared = StartsWithByteOrderMark(bytes) ? std::string() : DeclaredEncoding(bytes);
+  if (const uint32_t codePage = SingleByteCodePage(declared); codePage != 0) {
+    auto text = platform::DecodeCodePage(codePage, bytes);
+    if (!text)
+      throw Exception("Cannot read the XML file " + source + ": the encoding " + declared + " is not supported");
+    decoded = std::move(*text);
+    encoding = pugi::encoding_utf8;
+  } else if (!declared.empty() && declared.compare(0, 3, "utf") != 0) {
+    throw Exception("Cannot read the XML file " + source + ": the encoding " + declared + " is not supported");
+  }
+  const std::string& text = encoding == pugi::encoding_utf8 ? decoded : bytes;
   // pugixml reads no DTD: no external entity is fetched and no entity other
   // than the predefined ones and character references is expanded.
-  const pugi::xml_parse_result result =
-      FDocument.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+  const pugi::xml_parse_result result = FDocument.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
   if (!result) {
     throw Exception("Cannot read the XML file " + source + ": " + result.description() + " at offset " +
                     std::to_string(result.offset));

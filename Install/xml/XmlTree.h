@@ -1,5 +1,6 @@
 // A small XML element tree over pugixml, for the IDE's EnvOptions.proj: load
-// with the encoding detected, find children without regard to case (creating
+// with the encoding detected (a byte-order mark, else the declaration's:
+// UTF-8, UTF-16 or a single-byte Windows or ISO code page), find children without regard to case (creating
 // them when asked), read and set text, save indented by two blanks without a
 // declaration.
 #pragma once

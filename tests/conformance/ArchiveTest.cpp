@@ -14,6 +14,7 @@
 #include "Utils.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ class ArchiveTest : public ::testing::Test {
     } catch (const Exception& e) {
       message = e.Message();
     }
-    if (!StrStartsWith(message, "File not exists", false)) {
+    if (!StrStartsWith(message, "File not exists", false) && !StrStartsWith(message, "ForceDirectories", false)) {
       EXPECT_EQ(platform::GetCurrentDir(), setupDir);
     }
     EXPECT_TRUE(platform::SetCurrentDir(machine.Package().PackageDir()));
@@ -136,6 +137,42 @@ TEST_F(ArchiveTest, Failures) {
   }
   ASSERT_TRUE(platform::RemoveFile(machine.Package().PackageDir() + "\\data.arc"));
   EXPECT_EQ(Extract(false), "File not exists:\"data.arc\". Invalid installer package.");
+}
+
+// The archiver's exit codes, a demo folder that cannot be made and an
+// archiver that cannot be started; the current folder is the program's
+// folder again after each (Extract checks it).
+TEST_F(ArchiveTest, ArchiverAndFolderFailures) {
+  machine.Install("delphi7");
+  machine.Load();
+  const std::string dir = machine.Package().PackageDir();
+  // An archiver that ends with the exit code it is told.
+  InstallProgram(TESTCHILD_PATH, dir + "\\7z.exe");
+  const ScopeExit unset([] { platform::UnsetEnv("TESTCHILD_EXIT_CODE"); });
+  const std::string failed = "Error extracting component files from archive.\r";
+  const std::pair<const char*, std::string> codes[] = {{"1", failed + "Warning (Non fatal error(s))"},
+                                                       {"7", failed + "Command line error"},
+                                                       {"8", failed + "Not enough memory for operation"},
+                                                       {"255", failed + "User stopped the process"},
+                                                       {"3", failed + "Unknown extract error. Error code: 3"}};
+  for (const auto& [code, message] : codes) {
+    SCOPED_TRACE(code);
+    ASSERT_TRUE(platform::SetEnv("TESTCHILD_EXIT_CODE", code));
+    InstallData->SetInstalled(true);
+    EXPECT_EQ(Extract(false), message);
+    EXPECT_FALSE(InstallData->Installed());
+  }
+  platform::UnsetEnv("TESTCHILD_EXIT_CODE");
+
+  // A demo folder that cannot be made: the system's reason.
+  const std::string demo = InstallData->DemoDir();
+  InstallData->SetDemoDir(FolderThatCannotBeCreated(machine.Package().Dir()) + "\\Demo");
+  EXPECT_EQ(Extract(false), "ForceDirectories fails: Error code: 5 Message: " + platform::SystemErrorText(5));
+  InstallData->SetDemoDir(demo);
+
+  // No archiver: the system's error for the process.
+  ASSERT_TRUE(platform::RemoveFile(dir + "\\7z.exe"));
+  EXPECT_EQ(Extract(false), "CreateProcess fails: error code 2 Message: " + platform::SystemErrorText(2));
 }
 
 TEST_F(ArchiveTest, MaintenanceCopy) {

@@ -18,6 +18,7 @@ std::vector<std::string> Lines(const std::vector<std::string>& reads) {
     buffer.Append(read.data(), read.size());
     buffer.DeliverLines([&](std::string_view line) { lines.emplace_back(line); }, abort);
   }
+  buffer.DeliverLines([&](std::string_view line) { lines.emplace_back(line); }, abort, true);
   if (!buffer.Empty()) lines.push_back(buffer.TakeFragment());
   return lines;
 }
@@ -37,7 +38,10 @@ TEST(CapExecLinesTest, BreaksAndReadBoundaries) {
       {"LF CR is two breaks", {"a\n\rb\n"}, {"a", "", "b"}},
       {"progress rewritten with lone CRs", {"10%\r20%\r30%\r\n"}, {"10%", "20%", "30%"}},
       {"empty lines", {"\n\nx\n"}, {"", "", "x"}},
-      {"CR at the end of a read, LF in the next", {"a\r", "\nb\n"}, {"a", "", "b"}},
+      {"CR at the end of a read, LF in the next: one break", {"a\r", "\nb\n"}, {"a", "b"}},
+      {"CR at the end of a read, text in the next", {"a\r", "b\n"}, {"a", "b"}},
+      {"CR at the end of the output", {"a\r"}, {"a"}},
+      {"progress, each update in a read of its own", {"10%\r", "20%\r", "30%\r\n"}, {"10%", "20%", "30%"}},
       {"CR LF at the end of a read, CR in the next", {"a\r\n", "\rb\n"}, {"a", "", "b"}},
       {"CR LF CR LF", {"a\r\n\r\nb"}, {"a", "", "b"}},
       {"CR CR LF", {"a\r\r\nb"}, {"a", "", "b"}},

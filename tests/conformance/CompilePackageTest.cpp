@@ -14,6 +14,7 @@
 #include "TestMachine.h"
 #include "TestTools.h"
 #include "Utils.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -32,6 +33,23 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 }  // namespace
+
+// The library manager's listing: three header lines, then a line per module
+// and one per symbol; a last line without a TAB (a trailer) names no module.
+TEST(LibraryListingTest, ModuleLinesGiveTheNamesAndATrailerAnEmptyOne) {
+  const std::vector<std::string> listing = {"Stand-in library manager tlib 1.0",
+                                            "",
+                                            "Publics by module",
+                                            "vxCore\tsize = 12",
+                                            "\tVxcore",
+                                            "vxQuery\tsize = 7",
+                                            "\t@Vxquery@Initialize",
+                                            "   2 modules",
+                                            "Total of 2 modules",
+                                            ""};
+  EXPECT_EQ(TCompiler::LibraryModules(listing), (std::vector<std::string>{"vxCore", "vxQuery", ""}));
+  EXPECT_EQ(TCompiler::LibraryModules({"Header", "Module\tsize = 1", "Publics"}), std::vector<std::string>{});
+}
 
 class CompilePackageTest : public ::testing::Test {
  protected:
@@ -67,6 +85,10 @@ TEST_F(CompilePackageTest, BuildsWithEachKindOfIde) {
       {kRs12Win32, "vxVexorinD29.bpl", "dcc32.cfg", true, true, true},
       {kRs12Win64, "vxVexorinD29.bpl", "dcc64.cfg", true, false, true},
   };
+  // The library manager ends its listing with a trailer line, which must not
+  // reach the extraction as module names.
+  ASSERT_TRUE(platform::SetEnv("TLIB_TRAILER", "Total of 2 modules"));
+  const ScopeExit unset([] { platform::UnsetEnv("TLIB_TRAILER"); });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ide);
     TTargetOptions& options = machine.Options(c.ide);
@@ -81,6 +103,8 @@ TEST_F(CompilePackageTest, BuildsWithEachKindOfIde) {
     EXPECT_EQ(Contains(log, "  Installing into SystemDir: " + SystemCopy(c.file)), c.systemCopy);
     EXPECT_EQ(Contains(log, "  target file exist after installation: " + SystemCopy(c.file)), c.systemCopy);
     EXPECT_EQ(Contains(log, "Stand-in library manager tlib 1.0"), c.objFromLib);
+    EXPECT_EQ(Contains(log, "Total of 2 modules"), c.objFromLib);
+    for (const auto& line : log) EXPECT_FALSE(StrStartsWith(line, "Warning: ", false)) << line;
     if (c.objFromLib) {
       for (const char* obj : {"vxCore.obj", "vxQuery.obj"}) {
         EXPECT_TRUE(platform::FileExists(options.BPLDir() + "\\" + obj)) << obj;

@@ -150,15 +150,71 @@ TEST_F(SaveConfigTest, CppPathsGoWhereTheVersionKeepsThem) {
   }
 }
 
-TEST_F(SaveConfigTest, MissingEnvOptionsStopsBeforeTheRegistry) {
+// An IDE never started has no EnvOptions.proj: the registry is written, the
+// file is left for the IDE to make, and the caller is told.
+// RAD Studio 2007 without a C++\Paths key keeps its C++ paths in CppPaths,
+// LibraryPath among them: what the save writes back there was read first.
+TEST_F(SaveConfigTest, CppPathsLibraryPathIsReadBeforeItIsWritten) {
+  const std::string key = "Software\\Borland\\BDS\\5.0";
+  ide.AddBds("Borland", "5.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, key + "\\Personalities", "BCB", "C++Builder");
+  ide.SetString(RegRoot::CurrentUser, key + "\\CppPaths", "LibraryPath", "$(BDS)\\lib;$(BDS)\\lib\\psdk");
+  ide.WriteText(
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Borland\\BDS\\5.0\\EnvOptions.proj",
+      "<Project/>");
+  TCompileTargetList list;
+  ASSERT_EQ(list.Count(), 1);
+  TCompileTarget& t = *list.GetItems(0);
+  EXPECT_EQ(t.GlobalCppLibraryPaths(), (TStringList{"$(BDS)\\lib", "$(BDS)\\lib\\psdk"}));
+  t.GlobalCppLibraryPaths().push_back("C:\\Vexorin");
+  t.SavePaths();
+  EXPECT_EQ(ReadValue(key + "\\CppPaths", "LibraryPath"), "$(BDS)\\lib;$(BDS)\\lib\\psdk;C:\\Vexorin");
+}
+
+TEST_F(SaveConfigTest, MissingEnvOptionsLeavesTheFileToTheIde) {
   AddStudio12();
   TCompileTargetList list;
   TCompileTarget* t = Find(list, ctpWin32);
   ASSERT_TRUE(platform::RemoveFile(envOptions));
   t->SearchPaths() = {"C:\\changed"};
-  EXPECT_THROW(t->SavePaths(), Exception);
-  EXPECT_EQ(ReadValue(user + "\\Library\\Win32", "Search Path"), "$(BDSLIB)\\$(Platform)");
+  EXPECT_FALSE(t->SavePaths());
+  EXPECT_EQ(ReadValue(user + "\\Library\\Win32", "Search Path"), "C:\\changed");
   EXPECT_FALSE(platform::FileExists(envOptions));
+  // With the file, or for an IDE that keeps none, the result is true.
+  ide.WriteText(envOptions, "<Project/>");
+  EXPECT_TRUE(t->SavePaths());
+}
+
+// The C++Builder elements of EnvOptions.proj follow the installed
+// personalities, also for a Win64 target of XE2, whose C++Builder has no
+// 64-bit compiler.
+TEST_F(SaveConfigTest, CBuilderElementsOfAnXe2Win64Target) {
+  const std::string xe2 = "Software\\Embarcadero\\BDS\\9.0";
+  const std::string file =
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Embarcadero\\BDS\\9.0\\EnvOptions.proj";
+  ide.AddBds("Embarcadero", "9.0", "Enterprise");
+  ide.SetString(RegRoot::CurrentUser, xe2 + "\\Personalities", "Delphi.Win32", "Delphi");
+  ide.SetString(RegRoot::CurrentUser, xe2 + "\\Personalities", "BCB", "C++Builder");
+  ide.WriteText(file,
+                "<Project><PropertyGroup Condition=\"'$(Platform)'=='Win64'\">"
+                "<CBuilderIncludePath>C:\\inc64</CBuilderIncludePath>"
+                "<CBuilderBrowsingPath>C:\\browse64</CBuilderBrowsingPath>"
+                "<CBuilderLibraryPath>C:\\lib64</CBuilderLibraryPath></PropertyGroup></Project>");
+  TCompileTargetList list;
+  TCompileTarget* win64 = Find(list, ctpWin64);
+  ASSERT_NE(win64, nullptr);
+  EXPECT_EQ(win64->GlobalIncludePaths(), TStringList{"C:\\inc64"});
+  EXPECT_EQ(win64->GlobalCppBrowsingPaths(), TStringList{"C:\\browse64"});
+  EXPECT_EQ(win64->GlobalCppLibraryPaths(), TStringList{"C:\\lib64"});
+  win64->GlobalCppLibraryPaths().push_back("C:\\Vexorin64");
+  EXPECT_TRUE(win64->SavePaths());
+  EXPECT_EQ(platform::ReadFileBytes(file),
+            "<Project>\n  <PropertyGroup Condition=\"'$(Platform)'=='Win64'\">\n"
+            "    <CBuilderIncludePath>C:\\inc64</CBuilderIncludePath>\n"
+            "    <CBuilderBrowsingPath>C:\\browse64</CBuilderBrowsingPath>\n"
+            "    <CBuilderLibraryPath>C:\\lib64;C:\\Vexorin64</CBuilderLibraryPath>\n"
+            "    <DelphiBrowsingPath></DelphiBrowsingPath>\n    <DelphiLibraryPath></DelphiLibraryPath>\n"
+            "    <DelphiDebugDCUPath></DelphiDebugDCUPath>\n  </PropertyGroup>\n</Project>\n");
 }
 
 TEST_F(SaveConfigTest, DebugDcusPathAndEnvironmentPath) {
@@ -175,7 +231,7 @@ TEST_F(SaveConfigTest, DebugDcusPathAndEnvironmentPath) {
   EXPECT_TRUE(t->IsInEnvPath("c:\\windows"));
   EXPECT_FALSE(t->IsInEnvPath(root));
   EXPECT_FALSE(t->IsInEnvPath(""));
-  t->SavePaths();
+  EXPECT_TRUE(t->SavePaths());  // no EnvOptions.proj to write
   EXPECT_EQ(ReadValue(d7 + "\\Debugging", "Debug DCUs Path"), "$(DELPHI)\\Lib\\Debug");
   EXPECT_EQ(ReadValue(d7 + "\\Library", "Debug DCU Path"), "<no value>");
   EXPECT_EQ(ReadValue(d7 + "\\Environment Variables", "PATH"), root + "\\Bin;C:\\Windows");

@@ -9,9 +9,11 @@
 #include "CmdLineUtils.h"
 #include "IdeFixture.h"
 #include "SysUtils.h"
+#include "Utils.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
+#include "platform/System.h"
 
 using platform::RegRoot;
 
@@ -46,6 +48,8 @@ TEST(PathListTest, SplitAndJoin) {
       {";", {""}},
       {" \" spaced \" ", {"spaced"}},
       {"\"", {"\""}},
+      // A drive root keeps its backslash; "C:" would be the drive's current folder.
+      {"C:\\;\"D:\\\";E:;C:\\Tools\\", {"C:\\", "D:\\", "E:", "C:\\Tools"}},
   };
   for (const auto& c : cases) {
     TStringList list = {"left over"};
@@ -356,40 +360,142 @@ TEST_F(DiscoveryTest, PackageListsAndPersonalitySupport) {
   }
 }
 
-TEST_F(DiscoveryTest, ErrorsNameWhatIsWrongAndWhere) {
+// An IDE whose configuration cannot be read stays in the list with its error,
+// which names what is wrong and where; the other IDEs are read as ever.
+TEST_F(DiscoveryTest, AnIdeThatCannotBeReadKeepsItsErrorAndTheOthersGoOn) {
   struct Case {
     const char* what;
     std::function<void()> damage;
-    const char* message;
+    std::string message;
+    bool prefixOnly;  // the parser's own words follow
   };
   const std::string user = "Software\\Embarcadero\\BDS\\23.0";
+  const std::string rsvars = ide.Dir() + "\\Embarcadero\\23.0\\bin\\rsvars.bat";
+  const std::string envOptions =
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Embarcadero\\BDS\\23.0\\EnvOptions.proj";
   const Case cases[] = {
       {"a non-string environment variable",
        [&] { ide.SetDWord(RegRoot::CurrentUser, user + "\\Environment Variables", "BDSLIB", 7); },
-       "Invalid data type for 'BDSLIB' in HKEY_CURRENT_USER\\SOFTWARE\\Embarcadero\\BDS\\23.0\\Environment Variables"},
-      {"a version key that is no number",
-       [&] { ide.CreateKey(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\2x.0"); },
-       "The version key '2x.0' under HKEY_LOCAL_MACHINE\\SOFTWARE\\Embarcadero\\BDS is not a number"},
-      {"no rsvars.bat", [&] { platform::RemoveFile(ide.Dir() + "\\Embarcadero\\23.0\\bin\\rsvars.bat"); },
-       "rsvars.bat"},
-      {"a broken EnvOptions.proj",
-       [&] {
-         ide.WriteText(platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) +
-                           "\\Embarcadero\\BDS\\23.0\\EnvOptions.proj",
-                       "<Project><PropertyGroup>");
-       },
-       "EnvOptions.proj"},
+       "Invalid data type for 'BDSLIB' in HKEY_CURRENT_USER\\SOFTWARE\\Embarcadero\\BDS\\23.0\\Environment Variables",
+       false},
+      {"no rsvars.bat", [&] { ASSERT_TRUE(platform::RemoveFile(rsvars)); },
+       "Cannot read " + rsvars + ": " + Trim(platform::SystemErrorText(2)), false},
+      {"a broken EnvOptions.proj", [&] { ide.WriteText(envOptions, "<Project><PropertyGroup>"); },
+       "Cannot read the XML file " + envOptions + ": ", true},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     ide.Reset();  // start from a clean registry each time
     ide.AddBds("Embarcadero", "23.0", "Enterprise");
+    ide.AddBds("Embarcadero", "22.0", "Enterprise");
     c.damage();
-    try {
-      TCompileTargetList list;
-      ADD_FAILURE() << c.what << ": no error";
-    } catch (const Exception& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.what << ": " << e.what();
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 4);
+    for (int i = 0; i < list.Count(); ++i) {
+      const TCompileTarget& t = *list.GetItems(i);
+      SCOPED_TRACE(t.DisplayName());
+      if (t.IDEVersion() == 22) {
+        EXPECT_EQ(t.LoadError(), "");
+        EXPECT_TRUE(t.IsValid());
+      } else if (c.prefixOnly) {
+        EXPECT_TRUE(StrStartsWith(t.LoadError(), c.message, false)) << t.LoadError();
+      } else {
+        EXPECT_EQ(t.LoadError(), c.message);
+      }
     }
+  }
+}
+
+// BDSCOMMONDIR from rsvars.bat: references to variables set before it are
+// expanded, an unset one is empty (as in a batch file), and without the
+// variable the folder is the default below the public documents.
+TEST_F(DiscoveryTest, CommonFolderFromRsvarsBat) {
+  struct Case {
+    const char* batch;
+    std::string common;
+  };
+  const Case cases[] = {
+      {"@SET BDS=C:\\RS\r\n", platform::KnownFolderPath(platform::KnownFolder::CommonDocuments) + "\\RAD Studio\\23.0"},
+      {"@SET ROOT=D:\\Shared\r\n@SET BDSCOMMONDIR=%ROOT%\\Studio\\%VER%\r\n@SET VER=23.0\r\n", "D:\\Shared\\Studio\\"},
+      {"@SET VER=23.0\r\n@SET BDSCOMMONDIR=D:\\%NOPE%Studio\\%ver%\r\n", "D:\\Studio\\23.0"},
+      {"  set bdscommondir=C:\\Lower\r\nrem SET BDSCOMMONDIR=C:\\Not\r\n", "C:\\Lower"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.batch);
+    ide.Reset();
+    ide.AddBds("Embarcadero", "23.0", "Enterprise");
+    ide.WriteText(ide.Dir() + "\\Embarcadero\\23.0\\bin\\rsvars.bat", c.batch);
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.GetItems(0)->LoadError(), "");
+    EXPECT_EQ(list.GetItems(0)->CommonProjectsDir(), c.common);
+  }
+}
+
+// BDS 5 to 8 read the first property group of EnvOptions.proj, by the
+// element names of their version; the file's values win over the
+// registry's, which differ, so a wrong name would show the registry's.
+TEST_F(DiscoveryTest, EnvOptionsOfBds5To8WinOverTheRegistry) {
+  struct Case {
+    const char* vendor;
+    const char* version;
+    const char* prefix;  // "Win32" or "Delphi"
+  };
+  const Case cases[] = {{"Borland", "5.0", "Win32"},
+                        {"CodeGear", "6.0", "Win32"},
+                        {"CodeGear", "7.0", "Win32"},
+                        {"Embarcadero", "8.0", "Delphi"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    ide.Reset();
+    ide.AddBds(c.vendor, c.version, "Enterprise");
+    const std::string user = std::string("Software\\") + c.vendor + "\\BDS\\" + c.version;
+    for (const char* name : {"Search Path", "Browsing Path", "Package DPL Output", "Package DCP Output",
+                             "Debug DCU Path", "Package Search Path"}) {
+      ide.SetString(RegRoot::CurrentUser, user + "\\Library", name, "C:\\Registry");
+    }
+    const std::string p = c.prefix;
+    ide.WriteText(platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\" + c.vendor + "\\BDS\\" +
+                      c.version + "\\EnvOptions.proj",
+                  "<Project><PropertyGroup><" + p + "LibraryPath>C:\\Lib;C:\\Lib2</" + p + "LibraryPath><" + p +
+                      "BrowsingPath>C:\\Browse</" + p + "BrowsingPath><" + p + "DLLOutputPath>C:\\Bpl\\</" + p +
+                      "DLLOutputPath><" + p + "DCPOutput>C:\\Dcp\\</" + p + "DCPOutput><" + p +
+                      "DebugDCUPath>C:\\Debug</" + p +
+                      "DebugDCUPath></PropertyGroup>"
+                      "<PropertyGroup><" +
+                      p + "LibraryPath>C:\\Second</" + p + "LibraryPath></PropertyGroup></Project>");
+    TCompileTargetList list;
+    ASSERT_EQ(list.Count(), 1);
+    TCompileTarget& t = *list.GetItems(0);
+    EXPECT_EQ(t.SearchPaths(), (TStringList{"C:\\Lib", "C:\\Lib2"}));
+    EXPECT_EQ(t.BrowsingPaths(), TStringList{"C:\\Browse"});
+    EXPECT_EQ(t.PackageSearchPathList(), TStringList{"C:\\Bpl"});
+    EXPECT_EQ(t.BplDir(), "C:\\Bpl");
+    EXPECT_EQ(t.DcpDir(), "C:\\Dcp");
+    EXPECT_EQ(t.DebugDcuPaths(), TStringList{"C:\\Debug"});
+  }
+  // BDS 5 to 7: the C++ output folder, when given, is the package output folder.
+  ide.Reset();
+  ide.AddBds("Borland", "5.0", "Enterprise");
+  ide.WriteText(
+      platform::KnownFolderPath(platform::KnownFolder::RoamingAppData) + "\\Borland\\BDS\\5.0\\EnvOptions.proj",
+      "<Project><PropertyGroup><Win32DLLOutputPath>C:\\Bpl</Win32DLLOutputPath>"
+      "<CBuilderBPLOutputPath>C:\\CppBpl</CBuilderBPLOutputPath></PropertyGroup></Project>");
+  TCompileTargetList list;
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.GetItems(0)->BplDir(), "C:\\CppBpl");
+  EXPECT_EQ(list.GetItems(0)->PackageSearchPathList(), TStringList{"C:\\Bpl"});
+}
+
+TEST_F(DiscoveryTest, AVersionKeyThatIsNoNumberStopsDiscovery) {
+  ide.AddBds("Embarcadero", "23.0", "Enterprise");
+  ide.CreateKey(RegRoot::LocalMachine, "Software\\Embarcadero\\BDS\\2x.0");
+  try {
+    TCompileTargetList list;
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "The version key '2x.0' under HKEY_LOCAL_MACHINE\\SOFTWARE\\Embarcadero\\BDS is not a number");
   }
 }
 

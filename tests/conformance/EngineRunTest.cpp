@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
+#include <optional>
 
 #include "Compile/Compiler.h"
 #include "Compile/InstallData.h"
@@ -20,6 +20,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "xml/XmlTree.h"
 
 namespace {
 
@@ -138,32 +139,6 @@ class EngineRunTest : public ::testing::Test {
         state[ide->envOptionsPath] = platform::ReadFileBytes(ide->envOptionsPath).value_or("");
     }
     return state;
-  }
-
-  // The IDE settings that differ from `before` beyond what a removal leaves
-  // behind (the C++ global paths, ForceEnvOptionsUpdate, the rewritten
-  // EnvOptions.proj), each as "name: before -> after".
-  std::vector<std::string> ChangedBeyondTheRemoval(const std::map<std::string, std::string>& before) const {
-    const auto after = IdeState();
-    std::set<std::string> names;
-    for (const auto& [name, value] : before) names.insert(name);
-    for (const auto& [name, value] : after) names.insert(name);
-    const auto valueIn = [](const std::map<std::string, std::string>& state, const std::string& name) {
-      const auto it = state.find(name);
-      return it == state.end() ? std::string("(none)") : "\"" + it->second + "\"";
-    };
-    std::vector<std::string> unexpected;
-    for (const auto& name : names) {
-      const std::string was = valueIn(before, name);
-      const std::string is = valueIn(after, name);
-      if (was == is) continue;
-      const bool allowed =
-          name.find("ForceEnvOptionsUpdate") != std::string::npos || name.find("Cpp") != std::string::npos ||
-          StrEndsWith(name, "EnvOptions.proj", true) || name.find("LibraryPath") != std::string::npos ||
-          name.find("BrowsingPath") != std::string::npos || name.find("IncludePath") != std::string::npos;
-      if (!allowed) unexpected.push_back(name + ": " + was + " -> " + is);
-    }
-    return unexpected;
   }
 
   EngineMachine machine;
@@ -313,8 +288,59 @@ TEST_F(EngineRunTest, UpdateMaintenanceAndUninstallation) {
   EXPECT_FALSE(platform::DirectoryExists(machine.installDir));
   EXPECT_FALSE(platform::DirectoryExists(machine.demoDir + "\\Demos"));
 
-  // Every IDE's configuration as before, but for what the removal leaves.
-  EXPECT_EQ(ChangedBeyondTheRemoval(before), std::vector<std::string>{});
+  // Every IDE's configuration as before, but for what the removal leaves on
+  // purpose: the force-update flag set, the suite's output folder at the end
+  // of the C++ browsing and library paths (the installation adds it there and
+  // the removal leaves those lists alone), EnvOptions.proj rewritten.
+  auto after = IdeState();
+  std::map<std::string, std::string> expected = before;
+  const std::string bds5 = "Software\\Borland\\BDS\\5.0";
+  const std::string xe2 = "Software\\Embarcadero\\BDS\\9.0";
+  const std::string rs12 = "Software\\Embarcadero\\BDS\\23.0";
+  for (const std::string& key : {bds5, xe2, rs12}) expected[key + "\\Globals\\ForceEnvOptionsUpdate"] = "1";
+  const std::string demo = machine.demoDir + "\\";
+  for (const std::string value : {"\\BrowsingPath", "\\LibraryPath"}) {
+    for (const auto& [name, folder] :
+         std::vector<std::pair<std::string, std::string>>{{bds5 + "\\CppPaths" + value, "Delphi2007"},
+                                                          {xe2 + "\\C++\\Paths\\Win32" + value, "Delphi2012"},
+                                                          {rs12 + "\\C++\\Paths\\Win32" + value, "RadStudio12"},
+                                                          {rs12 + "\\C++\\Paths\\Win64" + value, "RadStudio12x64"}}) {
+      expected[name] = before[name] + ";" + demo + folder;
+    }
+  }
+  for (const auto* ide : ides) {
+    if (ide->envOptionsPath.empty()) continue;
+    SCOPED_TRACE(ide->envOptionsPath);
+    const std::string was = before[ide->envOptionsPath];
+    const std::string is = after[ide->envOptionsPath];
+    expected.erase(ide->envOptionsPath);
+    after.erase(ide->envOptionsPath);
+    // The platforms' own groups stay as they were (the file is written with
+    // LF line ends).
+    const auto conditioned = [](std::string text) {
+      text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+      return text.substr(text.find("<PropertyGroup Condition"));
+    };
+    if (was.find("<PropertyGroup Condition") != std::string::npos) {
+      EXPECT_EQ(conditioned(is), conditioned(was));
+    }
+    // In the first group only the C++ elements change.
+    xml::TXmlDocument wasDocument;
+    xml::TXmlDocument isDocument;
+    wasDocument.LoadFromText(was, "before");
+    isDocument.LoadFromText(is, "after");
+    xml::TXmlElement isGroup = isDocument.Root().FindChild("PropertyGroup");
+    for (const auto& element : wasDocument.Root().FindChild("PropertyGroup").ChildElements()) {
+      if (StrStartsWith(element.Name(), "CBuilder", false)) continue;
+      EXPECT_EQ(isGroup.FindChild(element.Name()).Text(), element.Text()) << element.Name();
+    }
+  }
+  const std::string d2007 = ";" + demo + "Delphi2007";
+  xml::TXmlDocument bds5Options;
+  bds5Options.LoadFromFile(ides[2]->envOptionsPath);
+  EXPECT_EQ(bds5Options.Root().FindChild("PropertyGroup").FindChild("CBuilderLibraryPath").Text(),
+            "$(BDS)\\lib;$(BDS)\\lib\\obj;$(BDS)\\lib\\psdk" + d2007);
+  EXPECT_EQ(after, expected);
 }
 
 TEST_F(EngineRunTest, RadStudio13NewInstallationUpdateAndUninstallation) {
@@ -394,7 +420,119 @@ TEST_F(EngineRunTest, RadStudio13NewInstallationUpdateAndUninstallation) {
   EXPECT_EQ(Errors(), std::vector<std::string>{});
   EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
   EXPECT_FALSE(machine.Options(kRs13Win32).Installed());
-  EXPECT_EQ(ChangedBeyondTheRemoval(before), std::vector<std::string>{});
+  // Its configuration as before, but for what the removal leaves on purpose:
+  // the force-update flag, the suite's output folders at the end of the C++
+  // browsing and library paths, EnvOptions.proj rewritten.
+  auto after = IdeState();
+  std::map<std::string, std::string> expected = before;
+  const std::string rs13 = "Software\\Embarcadero\\BDS\\37.0";
+  expected[rs13 + "\\Globals\\ForceEnvOptionsUpdate"] = "1";
+  for (const std::string value : {"\\BrowsingPath", "\\LibraryPath"}) {
+    for (const auto& [platformKey, folder] : std::vector<std::pair<std::string, std::string>>{
+             {"\\C++\\Paths\\Win32", "RadStudio13"}, {"\\C++\\Paths\\Win64", "RadStudio13x64"}}) {
+      const std::string name = rs13 + platformKey + value;
+      expected[name] = before.at(name) + ";" + machine.demoDir + "\\" + folder;
+    }
+  }
+  expected.erase(ides.back()->envOptionsPath);
+  after.erase(ides.back()->envOptionsPath);
+  EXPECT_EQ(after, expected);
+}
+
+// A provider built for a Win64 IDE (which registers no design-time package)
+// is recorded as installed there, so the next run keeps and rebuilds it.
+TEST_F(EngineRunTest, Win64ProviderChoiceSurvivesTheNextRun) {
+  machine.Install("bds23");
+  auto providerValue = [](const TTargetOptions& options) {
+    platform::RegistryKey key;
+    if (!key.OpenRead(platform::RegRoot::LocalMachine, options.RegistryKey())) return std::optional<uint32_t>();
+    return key.ReadDWord("FireDAC Connectivity");
+  };
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    TInstallData& data = Load(atDoNothing);
+    ASSERT_EQ(data.InstallType(), run == 1 ? itNew : itMainternance);
+    TTargetOptions& x64 = machine.Options(kRs12Win64);
+    TMetadataProvider& fireDac = ProviderNamed(data, "FireDAC");
+    ASSERT_TRUE(x64.CanInstallMetaProvider(fireDac));
+    // The first run schedules it by default; the second keeps the recorded choice.
+    EXPECT_TRUE(x64.IsMetaProviderSheduledForInstall(fireDac));
+    EXPECT_EQ(x64.IsMetaProviderInstalled(fireDac), run == 2);
+    x64.SetAction(atInstall);
+    const size_t mark = machine.Log().size();
+    ASSERT_EQ(Run(), "");
+    EXPECT_EQ(Errors(), std::vector<std::string>{});
+    EXPECT_TRUE(Contains(machine.LogSince(mark), "Compiling/Installing Vexorin Component FireDAC Connectivity"));
+    EXPECT_TRUE(platform::FileExists(x64.BPLDir() + "\\VxVexorinFireDACD29.bpl"));
+    EXPECT_TRUE(x64.IsMetaProviderInstalled(fireDac));
+    EXPECT_EQ(providerValue(x64), std::optional<uint32_t>(1));
+  }
+}
+
+// A freshly installed IDE, never started, has no EnvOptions.proj: the suite
+// goes into its registry configuration, and the IDE makes the file from it.
+TEST_F(EngineRunTest, AnIdeNeverStartedGetsItsPathsInTheRegistry) {
+  const auto& ide = machine.Install("bds23");
+  ASSERT_TRUE(platform::RemoveFile(ide.envOptionsPath));
+  Load(atDoNothing);
+  TTargetOptions& rs12 = machine.Options(kRs12Win32);
+  rs12.SetAction(atInstall);
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_TRUE(rs12.Installed());
+  EXPECT_TRUE(Contains(InfoLines(), "No " + ide.envOptionsPath +
+                                        " yet (the IDE has never been started): the paths are written to the "
+                                        "registry, from which the IDE makes that file at its first start"));
+  EXPECT_FALSE(platform::FileExists(ide.envOptionsPath));
+  platform::RegistryKey library;
+  ASSERT_TRUE(library.OpenRead(platform::RegRoot::CurrentUser, ide.userKey + "\\Library\\Win32"));
+  const std::string search = library.ReadString("Search Path").value_or("");
+  EXPECT_NE(search.find(rs12.Target().InsertDirMacros(rs12.BPLDir())), std::string::npos) << search;
+  platform::RegistryKey globals;
+  ASSERT_TRUE(globals.OpenRead(platform::RegRoot::CurrentUser, ide.userKey + "\\Globals"));
+  const auto type = globals.ValueType("ForceEnvOptionsUpdate");
+  EXPECT_EQ(type == platform::RegValueType::DWord
+                ? std::to_string(globals.ReadDWord("ForceEnvOptionsUpdate").value_or(0))
+                : globals.ReadString("ForceEnvOptionsUpdate").value_or(""),
+            "1");
+}
+
+// A version the folder-name tables do not name (there was no C++Builder 7)
+// would build into the demo folder itself and delete the object files there:
+// such an IDE is refused, the others are served.
+TEST_F(EngineRunTest, AnIdeVersionWithoutFolderNamesIsRefused) {
+  machine.Install("delphi7");
+  machine.Package().Fixture().AddClassic("C++Builder", "7.0", "Enterprise");
+  Load(atInstall);
+  TTargetOptions& unknown = machine.Options("C++Builder 7.0");
+  EXPECT_FALSE(unknown.HasFolderNames());
+  EXPECT_TRUE(machine.Options(kDelphi7).HasFolderNames());
+  const std::vector<std::string> kept = {machine.demoDir + "\\Sources\\vxCore.dcu", machine.demoDir + "\\mine.obj"};
+  for (const auto& file : kept) WriteFile(file, "the user's");
+  ASSERT_EQ(Run(), "");
+  EXPECT_EQ(Errors(), std::vector<std::string>{"No output folder is known for C++Builder 7.0 (Enterprise) (product "
+                                               "version 7): nothing is built for it"});
+  for (const auto& file : kept) EXPECT_EQ(platform::ReadFileBytes(file), "the user's") << file;
+  EXPECT_FALSE(unknown.Installed());
+  EXPECT_TRUE(machine.Options(kDelphi7).Installed());
+}
+
+// The wizard offers no IDE without the tree list in the DevExpress mode; a run
+// that has one all the same ends with the program's own error, which the
+// compile page reports, not with the end of the program.
+TEST_F(EngineRunTest, DevExpressModeWithoutTheTreeListEndsWithAnError) {
+  machine.Install("delphi7");
+  TInstallData& data = Load(atInstall);
+  data.SetCompilationMode(cmDevExpress);
+  try {
+    machine.compiler.Compile();
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "The DevExpress mode needs the DevExpress tree list (dclcxTreeList), which Delphi 7.0 (Enterprise) does "
+              "not have");
+  }
+  EXPECT_FALSE(machine.Options(kDelphi7).Installed());
 }
 
 TEST_F(EngineRunTest, FailuresStayInTheirIde) {
@@ -443,6 +581,34 @@ TEST_F(EngineRunTest, MissingAndCorruptArchive) {
   ASSERT_TRUE(platform::RemoveFile(pkg + "\\data.arc"));
   EXPECT_EQ(Run(), "File not exists:\"data.arc\". Invalid installer package.");
   EXPECT_FALSE(platform::RegKeyExists(platform::RegRoot::LocalMachine, kProductRegistryKey));
+}
+
+// The package files are rewritten in the encoding they have, with their
+// byte-order mark: UTF-16LE and UTF-8 here.
+TEST_F(EngineRunTest, DevExpressPackageFilesKeepTheirEncoding) {
+  machine.Install("delphi7");
+  TInstallData& data = Load(atDoNothing);
+  data.SetCompilationMode(cmDevExpress);
+  {
+    ProgramInPackage program(pkg, {"7z.exe", "7z.dll", "data.arc"});
+    ASSERT_NO_THROW(machine.compiler.ExtractArchive(false));
+    ASSERT_TRUE(platform::SetCurrentDir(pkg));
+  }
+  // ASCII text as UTF-16LE with its mark.
+  const auto utf16 = [](const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+  };
+  TTargetOptions& d7 = machine.Options(kDelphi7);
+  const std::string dpk = d7.PackagesDir() + "\\vxVexorinDsgnD7.dpk";
+  const std::string bpk = d7.PackagesDir() + "\\vxVexorinDsgnD7.bpk";
+  WriteFile(dpk, utf16("package vxVexorinDsgnD7;\r\nrequires\r\n  cxTreeListVCLD7;\r\nend.\r\n"));
+  WriteFile(bpk, "\xEF\xBB\xBF<PACKAGES value=\"cxTreeListVCLC7.bpi\"/>\n");
+  // No IDE to install: tree list 5, whose names have no "VCL".
+  machine.compiler.Compile();
+  EXPECT_EQ(platform::ReadFileBytes(dpk), utf16("package vxVexorinDsgnD7;\r\nrequires\r\n  cxTreeListD7;\r\nend.\r\n"));
+  EXPECT_EQ(platform::ReadFileBytes(bpk), "\xEF\xBB\xBF<PACKAGES value=\"cxTreeListC7.bpi\"/>\r\n");
 }
 
 TEST_F(EngineRunTest, DevExpressMode) {

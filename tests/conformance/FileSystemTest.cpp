@@ -111,21 +111,37 @@ TEST_F(FileSystemTest, ReadsTextFilesByTheirByteOrderMark) {
   struct Case {
     const char* name;
     std::string bytes;
+    TextEncoding encoding;
   };
   const Case cases[] = {
       {"utf8-bom",
        "\xEF\xBB\xBF"
-       "caf\xC3\xA9"},
-      {"utf16le", std::string("\xFF\xFE"
-                              "c\0a\0f\0\xE9\0",
-                              10)},
-      {"utf16be", std::string("\xFE\xFF\0c\0a\0f\0\xE9", 10)},
-      {"ansi", "caf\xE9"},  // code page 1252
+       "caf\xC3\xA9",
+       TextEncoding::Utf8},
+      {"utf16le",
+       std::string("\xFF\xFE"
+                   "c\0a\0f\0\xE9\0",
+                   10),
+       TextEncoding::Utf16LE},
+      {"utf16be", std::string("\xFE\xFF\0c\0a\0f\0\xE9", 10), TextEncoding::Utf16BE},
+      {"ansi", "caf\xE9", TextEncoding::Ansi},  // code page 1252
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     WriteFile(dir + "\\" + c.name + ".txt", c.bytes);
-    EXPECT_EQ(ReadTextFile(dir + "\\" + c.name + ".txt"), "caf\xC3\xA9") << c.name;
+    TextEncoding encoding = TextEncoding::Ansi;
+    EXPECT_EQ(ReadTextFile(dir + "\\" + c.name + ".txt", &encoding), "caf\xC3\xA9");
+    EXPECT_EQ(encoding, c.encoding);
+    // The writer gives the same bytes back: one codec both ways.
+    EXPECT_EQ(EncodeTextBytes("caf\xC3\xA9", c.encoding), c.bytes);
   }
+  // An odd last byte of UTF-16 is a broken character, not dropped silently.
+  TextEncoding encoding = TextEncoding::Ansi;
+  EXPECT_EQ(DecodeTextBytes(std::string("\xFF\xFE"
+                                        "a\0b",
+                                        5),
+                            encoding),
+            "a\xEF\xBF\xBD");
   EXPECT_EQ(ReadTextFile(dir + "\\none.txt"), std::nullopt);
   EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD"), "caf\xE9 \x80 ?");
 }

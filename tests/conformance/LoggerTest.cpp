@@ -77,9 +77,10 @@ TEST(LoggerTest, MessageStringsSharesOneTimestamp) {
   const char* expected[] = {"C:\\one", "C:\\two", "C:\\three"};
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(logger.Messages()[i].Message, expected[i]);
-    EXPECT_EQ(logger.Messages()[i].Timestamp, logger.Messages()[0].Timestamp);
     EXPECT_EQ(subscriber.events[i].storedWhenTold, i + 1);
   }
+  EXPECT_EQ(logger.Messages()[1].Timestamp, logger.Messages()[0].Timestamp);
+  EXPECT_EQ(logger.Messages()[2].Timestamp, logger.Messages()[0].Timestamp);
 }
 
 TEST(LoggerTest, WithoutSubscriberMessagesAreOnlyStored) {

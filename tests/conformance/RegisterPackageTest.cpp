@@ -47,6 +47,10 @@ TEST_F(RegisterPackageTest, AddPathToListFindsAFolderOnlyInItsListedForms) {
        {root + "\\Imports"},
        {root + "\\Imports", "$(BDS)\\Imports"}},
       {"part of an entry with several folders: appended", demo, {demo + ";C:\\B"}, {demo + ";C:\\B", demo}},
+      {"in other letter case beyond ASCII: rewritten",
+       "C:\\Users\\J\xC3\xBCrgen\\Suite",
+       {"C:\\USERS\\J\xC3\x9CRGEN\\SUITE"},
+       {"C:\\Users\\J\xC3\xBCrgen\\Suite"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

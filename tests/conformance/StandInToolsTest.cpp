@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CapExec.h"
+#include "Compile/Compiler.h"
 #include "TestMachine.h"
 #include "TestTools.h"
 #include "Utils.h"
@@ -35,22 +36,6 @@ Captured RunTool(const std::string& command, const std::string& parameters, cons
   run.exitCode =
       CaptureExecute(command, parameters, folder, [&](const std::string& text, bool&) { run.lines.push_back(text); });
   return run;
-}
-
-// The module names of a library listing, picked out of the collected lines as
-// the engine does: from the last line to the first, a line stays when it is
-// not empty, starts with a letter and is not among the first three; its name
-// is what comes before the first TAB.
-std::vector<std::string> ListedModules(const std::vector<std::string>& lines) {
-  std::vector<std::string> kept = lines;
-  for (size_t i = kept.size(); i-- > 0;) {
-    const char c = kept[i].empty() ? '\0' : kept[i][0];
-    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    if (kept[i].empty() || !letter || i <= 2) kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
-  }
-  std::vector<std::string> names;
-  for (const auto& line : kept) names.push_back(line.substr(0, line.find('\t')));
-  return names;
 }
 
 }  // namespace
@@ -146,7 +131,7 @@ TEST_F(StandInToolsTest, CompilerBuildsAPackageWhereTheOptionsSay) {
   const std::string tlib = ide + "\\Bin\\tlib.exe";  // unquoted, as the engine runs it
   const Captured listing = RunTool(tlib, "vxVexorinD7.lib /L", bplDir);
   ASSERT_EQ(listing.exitCode, 0) << listing.Text();
-  const auto modules = ListedModules(listing.lines);
+  const auto modules = TCompiler::LibraryModules(listing.lines);
   EXPECT_EQ(modules, (std::vector<std::string>{"vxCore", "vxQuery"})) << listing.Text();
   const Captured extraction = RunTool(tlib, "vxVexorinD7.lib /e vxCore vxQuery", bplDir);
   EXPECT_EQ(extraction.exitCode, 0) << extraction.Text();

@@ -18,6 +18,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -168,6 +169,19 @@ TEST_F(UninstallTest, TargetTakesEverythingOutAndRecordsIt) {
   EXPECT_EQ(machine.LogSince(mark), std::vector<std::string>{"Uninstall from IDEs..."});
 }
 
+// The user's folder "Jürgen", listed in capitals: the removal finds the
+// entry by the user's locale rules, as the IDE would.
+TEST_F(UninstallTest, PathEntriesAreFoundByTheUsersLocale) {
+  machine.Install("bds23");
+  machine.Load();
+  InstallData->SetDemoDir("C:\\Users\\J\xC3\xBCrgen\\Documents\\Orlentix");
+  TTargetOptions& options = machine.Options(kRs12Win32);
+  TCompileTarget& target = options.Target();
+  target.SearchPaths() = {"C:\\USERS\\J\xC3\x9CRGEN\\DOCUMENTS\\ORLENTIX\\RADSTUDIO12", "C:\\Other"};
+  machine.compiler.UninstallTarget(options);
+  EXPECT_EQ(target.SearchPaths(), TStringList{"C:\\Other"});
+}
+
 TEST_F(UninstallTest, RemoveTakesTheInstallationFolderWhole) {
   machine.Install("delphi7");
   TInstallData& data = machine.Load();
@@ -199,6 +213,63 @@ TEST_F(UninstallTest, RemoveTakesTheInstallationFolderWhole) {
             (std::vector<std::string>{"Completed", "Delete Start menu Program Folder...", "Completed", ""}));
 }
 
+// A group may be shared with other programs: only this program's links go,
+// then each level left empty. The removal also cleans the group the
+// installation recorded when the group chosen now is another one.
+TEST_F(UninstallTest, RemoveTakesOnlyItsOwnLinksOutOfTheGroups) {
+  machine.Install("delphi7");
+  TInstallData* data = &machine.Load();
+  const std::string programs = data->StartProgramsFolder();
+  const std::string top = programs + "\\VexorinTest";
+  const ScopeExit cleanup([&] { RemoveTree(top); });
+  const std::string shared = top + "\\Shared";
+  Write(shared + "\\Other Program.lnk", "other");
+  data->SetStartFolderSelected("VexorinTest\\Shared");
+  machine.compiler.CreateShortcuts();
+  ASSERT_TRUE(platform::FileExists(shared + "\\Uninstall Vexorin.lnk"));
+  data->SetInstalled(true);
+  data->SaveToRegistry();
+
+  // The next run chose another group, of several levels, and made it.
+  data = &machine.Load();
+  EXPECT_EQ(data->InstalledStartFolder(), "VexorinTest\\Shared");
+  data->SetStartFolderSelected("VexorinTest\\Mine\\Vexorin");
+  machine.compiler.CreateShortcuts();
+  machine.compiler.Remove();
+
+  std::vector<platform::DirEntry> entries;
+  std::vector<std::string> left;
+  if (platform::FindEntries(shared + "\\*", entries)) {
+    for (const auto& entry : entries) {
+      if (entry.name != "." && entry.name != "..") left.push_back(entry.name);
+    }
+  }
+  EXPECT_EQ(left, std::vector<std::string>{"Other Program.lnk"});
+  EXPECT_FALSE(platform::DirectoryExists(top + "\\Mine"));
+  EXPECT_TRUE(platform::DirectoryExists(top));
+}
+
+// The maintenance copy runs with its own folder, inside the installation
+// folder, as the current folder, which would keep the folder from going.
+TEST_F(UninstallTest, RemoveLeavesTheInstallationFolderFirst) {
+  machine.Install("delphi7");
+  TInstallData& data = machine.Load();
+  const std::string uninstall = machine.installDir + "\\Uninstall";
+  Write(uninstall + "\\setup.exe", "MZ");
+  const std::string before = platform::GetCurrentDir();
+  const ScopeExit restore([&] { platform::SetCurrentDir(before); });
+  ASSERT_TRUE(platform::SetCurrentDir(uninstall));
+  data.SetInstalled(true);
+  data.SaveToRegistry();
+
+  machine.compiler.Remove();
+  EXPECT_TRUE(
+      platform::SameTextAscii(IncludeTrailingPathDelimiter(platform::GetCurrentDir()), platform::TempDirectory()))
+      << platform::GetCurrentDir();
+  EXPECT_FALSE(platform::DirectoryExists(machine.installDir));
+  EXPECT_EQ(machine.Log().front(), "Change dir: " + platform::TempDirectory());
+}
+
 TEST_F(UninstallTest, GuardKnowsTheProtectedFolders) {
   using platform::KnownFolder;
   const std::string documents = platform::KnownFolderPath(KnownFolder::Documents);
@@ -220,6 +291,18 @@ TEST_F(UninstallTest, GuardKnowsTheProtectedFolders) {
       {platform::KnownFolderPath(KnownFolder::CommonDocuments), true},
       {platform::KnownFolderPath(KnownFolder::StartMenuPrograms), true},
       {ExtractFileDir(platform::KnownFolderPath(KnownFolder::StartMenuPrograms)), true},
+      {platform::KnownFolderPath(KnownFolder::System), true},
+      {platform::KnownFolderPath(KnownFolder::SystemX86), true},
+      {platform::SystemDirectory(), true},
+      {platform::KnownFolderPath(KnownFolder::CommonAppData), true},
+      {platform::KnownFolderPath(KnownFolder::CommonFiles), true},
+      {platform::KnownFolderPath(KnownFolder::CommonFilesX86), true},
+      {platform::KnownFolderPath(KnownFolder::LocalAppData), true},
+      {ExtractFileDir(platform::KnownFolderPath(KnownFolder::LocalAppData)), true},  // AppData
+      {platform::TempDirectory(), true},
+      {platform::KnownFolderPath(KnownFolder::Startup), true},
+      {platform::KnownFolderPath(KnownFolder::CommonStartup), true},
+      {platform::TempDirectory() + "Vexorin", false},
       {platform::KnownFolderPath(KnownFolder::ProgramFiles) + "\\Orlentix\\Vexorin", false},
       {documents + "\\Vexorin", false},
       {machine.Package().Dir(), false},
@@ -255,7 +338,7 @@ TEST_F(UninstallTest, RemoveNeverRecyclesAProtectedFolder) {
   for (const auto& message : machine.compiler.Logger().Messages()) {
     if (message.Severity == lsError) errors.push_back(message.Message);
   }
-  ASSERT_EQ(errors.size(), 3u);  // the folder itself, the group, the group again for the Start menu
+  ASSERT_EQ(errors.size(), 1u);  // the folder itself; an empty group is not touched
   EXPECT_TRUE(StrStartsWith(errors[0],
                             "Not moving \"" + IncludeTrailingPathDelimiter(documents) +
                                 "\" to the Recycle Bin: it is a system or user folder",

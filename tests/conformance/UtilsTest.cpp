@@ -6,7 +6,10 @@
 #include <algorithm>
 
 #include "TestMachine.h"
+#include "TestTools.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "platform/Text.h"
 
 TEST(UtilsTest, JoinPath) {
   struct Case {
@@ -73,6 +76,51 @@ TEST(UtilsTest, TrimAndSplitLines) {
   for (const Case& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
 }
 
+// A text cut to a number of characters keeps whole characters: two bytes of
+// "ü", three of "€", and the surrogate pair of "𝄞" (four bytes, two units).
+TEST(UtilsTest, Utf8PrefixCutsBetweenCharacters) {
+  struct Case {
+    const char* text;
+    size_t units;
+    const char* prefix;
+  };
+  const Case cases[] = {
+      {"abc", 2, "ab"},
+      {"abc", 3, "abc"},
+      {"abc", 9, "abc"},
+      {"a\xC3\xBC"
+       "b",
+       2, "a\xC3\xBC"},
+      {"a\xC3\xBC"
+       "b",
+       1, "a"},
+      {"\xE2\x82\xAC\xE2\x82\xAC", 1, "\xE2\x82\xAC"},
+      {"a\xF0\x9D\x84\x9E"
+       "b",
+       2, "a"},
+      {"a\xF0\x9D\x84\x9E"
+       "b",
+       3, "a\xF0\x9D\x84\x9E"},
+      {"\xC3\xBC", 0, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(platform::Utf8Prefix(c.text, c.units), c.prefix) << c.text << " " << c.units;
+}
+
+// Comparisons by the user's locale fold more than ASCII letters.
+TEST(UtilsTest, LocaleComparisonsFoldEveryLetter) {
+  const std::string lower = "C:\\Users\\J\xC3\xBCrgen";  // Jürgen
+  const std::string upper = "C:\\USERS\\J\xC3\x9CRGEN";  // JÜRGEN
+  EXPECT_FALSE(platform::SameTextAscii(lower, upper));
+  EXPECT_TRUE(platform::SameTextLocale(lower, upper));
+  EXPECT_TRUE(platform::SameTextLocale("\xCE\xB1\xCE\xB2", "\xCE\x91\xCE\x92"));  // Greek alpha beta
+  EXPECT_FALSE(platform::SameTextLocale(lower, "C:\\Users\\Jurgen"));
+  EXPECT_FALSE(platform::SameTextLocale(lower, lower + "\\"));
+  EXPECT_TRUE(platform::StartsTextLocale(lower + "\\Demo", upper + "\\"));
+  EXPECT_TRUE(platform::StartsTextLocale("dclF\xC3\x9CR290.bpl", "DCLf\xC3\xBCr"));
+  EXPECT_FALSE(platform::StartsTextLocale(upper, lower + "\\"));
+  EXPECT_FALSE(platform::StartsTextLocale("dclfur290.bpl", "dclf\xC3\xBCr"));
+}
+
 TEST(UtilsTest, FilePathPieces) {
   EXPECT_EQ(ExtractFileDir("C:\\a\\b.txt"), "C:\\a");
   EXPECT_EQ(ExtractFileDir("C:\\b.txt"), "C:\\");
@@ -98,6 +146,18 @@ TEST_F(UtilsFilesTest, SafeForceDirectoriesCreatesEveryLevel) {
   EXPECT_TRUE(SafeForceDirectories(dir + "\\A\\B"));  // already there
   WriteFile(dir + "\\file", "x");
   EXPECT_FALSE(SafeForceDirectories(dir + "\\file\\sub"));
+}
+
+// The error code is the creation's, not that of a later existence check
+// ("file not found"), at every level.
+TEST_F(UtilsFilesTest, SafeForceDirectoriesKeepsTheCreationsErrorCode) {
+  const std::string denied = FolderThatCannotBeCreated(dir);
+  for (const std::string& path : {denied, denied + "\\a\\b"}) {
+    SCOPED_TRACE(path);
+    platform::SetLastErrorCode(0);
+    EXPECT_FALSE(SafeForceDirectories(path));
+    EXPECT_EQ(platform::LastErrorCode(), 5u);
+  }
 }
 
 TEST_F(UtilsFilesTest, FindFilesFiltersAndRecurses) {

@@ -83,6 +83,29 @@ TEST(XmlTreeTest, ReadsEveryEncodingAndRefusesBadInputClearly) {
   EXPECT_EQ(LoadError(text), "");
 }
 
+// A declaration naming a single-byte code page decodes the bytes by it; a
+// byte-order mark wins over the declaration; an unknown encoding is refused.
+TEST(XmlTreeTest, SingleByteCodePagesOfTheDeclarationAreDecoded) {
+  struct Case {
+    std::string bytes;
+    const char* text;  // UTF-8
+  };
+  const Case cases[] = {
+      {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><P><A>C:\\J\xFCrgen \x80</A></P>",
+       "C:\\J\xC3\xBCrgen \xE2\x82\xAC"},
+      {"<?xml version='1.0' encoding='ISO-8859-2'?><P><A>\xB9</A></P>", "\xC5\xA1"},
+      {"<?xml version=\"1.0\" encoding=\"utf-8\"?><P><A>\xC3\xBC</A></P>", "\xC3\xBC"},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?><P><A>\xC3\xBC</A></P>", "\xC3\xBC"},
+  };
+  for (const Case& c : cases) {
+    xml::TXmlDocument document;
+    document.LoadFromText(c.bytes, "EnvOptions.proj");
+    EXPECT_EQ(document.Root().FindChild("A").Text(), c.text) << c.bytes;
+  }
+  EXPECT_EQ(LoadError("<?xml version=\"1.0\" encoding=\"ebcdic-cp-us\"?><P/>"),
+            "Cannot read the XML file C:\\test.proj: the encoding ebcdic-cp-us is not supported");
+}
+
 TEST(XmlTreeTest, FilesAreReplacedWholeAndMissingFilesAreNamed) {
   TestMachine machine;
   const std::string path = machine.Dir() + "\\EnvOptions.proj";

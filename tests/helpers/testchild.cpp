@@ -9,8 +9,13 @@
 //   args                 write every argument as "[argument]"
 //   touch:PATH           create the file PATH
 //   flood:BYTES          write BYTES bytes of short numbered lines
+//   lines:N              write the lines "line 0" to "line N-1", CR LF ended
 //   forever              write "tick" every 20 ms until stopped
 //   ignore-ctrl-c        ignore Ctrl-C from here on
+//   ctrl-c-exit:N        from here on, a Ctrl-C makes "forever" end with exit code N
+// Arguments that are no step are passed over; with the variable
+// TESTCHILD_EXIT_CODE set, the program ends with that exit code after its
+// steps (a stand-in for a tool whose command line it cannot choose).
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -23,6 +28,10 @@
 #include "platform/Platform.h"
 
 namespace {
+
+volatile std::sig_atomic_t ctrlCSeen = 0;
+extern "C" void OnCtrlC(int) { ctrlCSeen = 1; }
+int ctrlCExitCode = -1;
 
 std::string Unescape(const std::string& text) {
   std::string out;
@@ -72,6 +81,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const auto args = platform::CommandLineArguments();
+  const auto exitCode = platform::GetEnv("TESTCHILD_EXIT_CODE");
   for (const auto& arg : args) {
     const size_t colon = arg.find(':');
     const std::string step = arg.substr(0, colon);
@@ -96,14 +106,28 @@ int main(int argc, char** argv) {
       platform::WriteFileBytes(value, "ran");
     } else if (step == "flood") {
       Flood(std::stoull(value));
+    } else if (step == "lines") {
+      std::string chunk;
+      const long count = std::stol(value);
+      for (long n = 0; n < count; ++n) {
+        chunk += "line " + std::to_string(n) + "\r\n";
+        if (chunk.size() >= 65536 || n + 1 == count) {
+          platform::WriteStdOut(chunk);
+          chunk.clear();
+        }
+      }
     } else if (step == "forever") {
       for (;;) {
+        if (ctrlCSeen != 0) return ctrlCExitCode;
         platform::WriteStdOut("tick\n");
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
     } else if (step == "ignore-ctrl-c") {
       std::signal(SIGINT, SIG_IGN);
+    } else if (step == "ctrl-c-exit") {
+      ctrlCExitCode = std::stoi(value);
+      std::signal(SIGINT, OnCtrlC);
     }
   }
-  return 0;
+  return exitCode ? std::stoi(*exitCode) : 0;
 }

@@ -119,13 +119,13 @@ TEST_F(ShortcutsSimwinTest, TheDefaultGroupIsMadeOneLevelAtATime) {
   // The group is shown in a shell window.
   EXPECT_EQ(ReadHost(simwin::Machine::Current().Root() + "/shell.log"), "open\t" + top + "\\Vexorin VCL Edition\n");
 
-  // Removal moves the group to the Recycle Bin; with no group, nothing happens.
+  // Removal moves the links to the Recycle Bin and takes the levels left
+  // empty; with no group, nothing happens.
   machine.compiler.DeleteStartMenu();
-  EXPECT_FALSE(platform::DirectoryExists(top + "\\Vexorin VCL Edition"));
-  EXPECT_TRUE(platform::FileExists("C:\\$Recycle.Bin\\Vexorin VCL Edition\\Vexorin Help.lnk"));
-  EXPECT_TRUE(platform::DirectoryExists(top));
+  EXPECT_FALSE(platform::DirectoryExists(top));
+  EXPECT_TRUE(platform::FileExists("C:\\$Recycle.Bin\\Vexorin Help.lnk"));
   machine.compiler.DeleteStartMenu();
-  EXPECT_FALSE(platform::DirectoryExists("C:\\$Recycle.Bin\\Vexorin VCL Edition (2)"));
+  EXPECT_FALSE(platform::FileExists("C:\\$Recycle.Bin\\Vexorin Help.lnk (2)"));
 }
 
 TEST_F(ShortcutsSimwinTest, AGroupLevelThatCannotBeMadeRaisesTheSystemError) {

@@ -3,7 +3,9 @@
 // scratch folder and a scratch registry key, both removed afterwards.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 class TestMachine {
  public:
@@ -22,6 +24,18 @@ class TestMachine {
   std::string dir_;
   std::string key_;
   std::string hostRoot_;  // simwin only: the machine folder
+};
+
+// Runs a clean-up when the scope ends, also when a failed ASSERT returns early.
+class ScopeExit {
+ public:
+  explicit ScopeExit(std::function<void()> cleanup) : cleanup_(std::move(cleanup)) {}
+  ~ScopeExit() { cleanup_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  std::function<void()> cleanup_;
 };
 
 // Removes a folder with everything in it, through the platform layer.

@@ -31,6 +31,11 @@ class ProgramInPackage {
   std::string savedExe_;
 };
 
+// A folder path below `dir` that the system refuses to create with "access
+// denied" (5): on simwin an injected fault; on win32 under Wine a folder in
+// the host's /sys, where even root may not make one.
+std::string FolderThatCannotBeCreated(const std::string& dir);
+
 // A process of the program at `windowsPath` that the process snapshot lists
 // while this object lives: on win32 the test helper program runs from there
 // (it replaces the file); on simwin machine.ini lists it.

@@ -47,3 +47,9 @@ ProgramInPackage::~ProgramInPackage() {
     ::setenv("SIMWIN_EXE", savedExe_.c_str(), 1);
   }
 }
+
+std::string FolderThatCannotBeCreated(const std::string& dir) {
+  const std::string folder = dir + "\\Denied";
+  simwin::Machine::Current().AddFault(simwin::FaultKind::FileCreate, folder);
+  return folder;
+}

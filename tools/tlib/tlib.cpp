@@ -1,7 +1,9 @@
 // Stand-in for the C++Builder library manager.
 //   tlib LIBRARY /L                 lists the library: three header lines, then
 //                                   per module a line "name<TAB>size = N" and
-//                                   its public symbol on a line of its own
+//                                   its public symbol on a line of its own;
+//                                   then the value of the variable
+//                                   TLIB_TRAILER as a last line, if it is set
 //   tlib LIBRARY /e MODULE...       writes each module as MODULE.obj into the
 //                                   working folder
 // Arguments before the library (the rest of a program path with blanks that
@@ -11,6 +13,7 @@
 
 #include "common/Library.h"
 #include "common/StandIn.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 
 int main(int argc, char** argv) {
@@ -45,6 +48,7 @@ int main(int argc, char** argv) {
       run.Out(m.name + "\tsize = " + std::to_string(m.bytes.size()));
       run.Out("\t" + m.publicSymbol);
     }
+    if (const auto trailer = platform::GetEnv("TLIB_TRAILER"); trailer && !trailer->empty()) run.Out(*trailer);
     return run.Finish(0);
   }
   if (standin::SameName(command, "/e")) {

@@ -131,6 +131,8 @@ std::string Convert(const std::string& text, const std::string& from, const std:
 
 std::string CodePageName(uint32_t codePage) {
   if (codePage == 65001) return "UTF-8";
+  if (codePage == 20127) return "ASCII";
+  if (codePage >= 28591 && codePage <= 28605) return "ISO-8859-" + std::to_string(codePage - 28590);
   return "CP" + std::to_string(codePage);
 }
 
@@ -371,6 +373,17 @@ std::string AnsiToUtf8(const std::string& text) {
 
 std::string OemToUtf8(const std::string& text) {
   return Convert(text, CodePageName(Machine::Current().Settings().oemCodePage), "UTF-8");
+}
+
+std::optional<std::string> DecodeCodePage(uint32_t codePage, const std::string& text) {
+  const std::string name = CodePageName(codePage);
+  iconv_t cd = ::iconv_open("UTF-8", name.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    Fail(simwin::kErrInvalidParameter);
+    return std::nullopt;
+  }
+  ::iconv_close(cd);
+  return Convert(text, name, "UTF-8");
 }
 
 }  // namespace platform

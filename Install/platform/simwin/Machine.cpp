@@ -22,8 +22,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kFolderKeys[] = {
-    "program-files", "common-documents", "documents", "roaming-app-data", "start-menu-programs",
-    "system",        "windows",          "temp",      "profile",          "desktop"};
+    "program-files", "common-documents", "documents",    "roaming-app-data", "start-menu-programs",
+    "system",        "windows",          "temp",         "profile",          "desktop",
+    "system-x86",    "common-app-data",  "common-files", "common-files-x86", "local-app-data",
+    "startup",       "common-startup"};
 
 struct FaultName {
   FaultKind kind;
@@ -33,7 +35,11 @@ const FaultName kFaultNames[] = {{FaultKind::RegistryOpen, "registry-deny-open"}
                                  {FaultKind::RegistryWrite, "registry-deny-write"},
                                  {FaultKind::FileCreate, "file-deny-create"},
                                  {FaultKind::FileDelete, "file-deny-delete"},
-                                 {FaultKind::FileCopy, "file-deny-copy"}};
+                                 {FaultKind::FileCopy, "file-deny-copy"},
+                                 {FaultKind::ProcessPipe, "process-deny-pipe"},
+                                 {FaultKind::ProcessResume, "process-deny-resume"},
+                                 {FaultKind::ProcessWait, "process-deny-wait"},
+                                 {FaultKind::ProcessTerminate, "process-deny-terminate"}};
 
 // English texts of the system error codes the program can meet.
 const std::map<uint32_t, std::string>& BuiltInErrors() {
@@ -43,6 +49,8 @@ const std::map<uint32_t, std::string>& BuiltInErrors() {
       {2, "The system cannot find the file specified."},
       {3, "The system cannot find the path specified."},
       {5, "Access is denied."},
+      {6, "The handle is invalid."},
+      {8, "Not enough memory resources are available to process this command."},
       {15, "The system cannot find the drive specified."},
       {17, "The system cannot move the file to a different disk drive."},
       {18, "There are no more files."},
@@ -57,6 +65,7 @@ const std::map<uint32_t, std::string>& BuiltInErrors() {
       {183, "Cannot create a file when that file already exists."},
       {193, "%1 is not a valid Win32 application."},
       {267, "The directory name is invalid."},
+      {1450, "Insufficient system resources exist to complete the requested service."},
   };
   return table;
 }
@@ -166,7 +175,14 @@ MachineSettings MachineSettings::Defaults(const std::string& userName) {
                {"windows", "C:\\Windows"},
                {"temp", profile + "\\AppData\\Local\\Temp"},
                {"profile", profile},
-               {"desktop", profile + "\\Desktop"}};
+               {"desktop", profile + "\\Desktop"},
+               {"system-x86", "C:\\Windows\\SysWOW64"},
+               {"common-app-data", "C:\\ProgramData"},
+               {"common-files", "C:\\Program Files (x86)\\Common Files"},
+               {"common-files-x86", "C:\\Program Files (x86)\\Common Files"},
+               {"local-app-data", profile + "\\AppData\\Local"},
+               {"startup", profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"},
+               {"common-startup", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"}};
   s.environment = {{"ALLUSERSPROFILE", "C:\\ProgramData"},
                    {"APPDATA", profile + "\\AppData\\Roaming"},
                    {"COMPUTERNAME", s.computerName},
@@ -488,6 +504,13 @@ void Machine::ClearFaults() {
 bool Machine::IsFaulted(FaultKind kind, const std::string& path) const {
   for (const auto& f : settings_.faults) {
     if (f.kind == kind && IsSameOrBelow(path, f.path)) return true;
+  }
+  return false;
+}
+
+bool Machine::IsFaultedWithin(FaultKind kind, const std::string& path) const {
+  for (const auto& f : settings_.faults) {
+    if (f.kind == kind && (IsSameOrBelow(path, f.path) || IsSameOrBelow(f.path, path))) return true;
   }
   return false;
 }

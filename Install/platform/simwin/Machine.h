@@ -32,6 +32,13 @@ enum class FaultKind {
   FileCreate,     // nothing can be created or written at or below a path
   FileDelete,     // nothing at or below a path can be deleted, moved or renamed
   FileCopy,       // files at or below a path cannot be copied, from or to
+  // Child processes of programs at or below a path: their pipes (while the
+  // current folder is at or below it) cannot be made, or they cannot be
+  // resumed, waited for or terminated.
+  ProcessPipe,
+  ProcessResume,
+  ProcessWait,
+  ProcessTerminate,
 };
 
 struct Fault {
@@ -91,6 +98,9 @@ class Machine {
   void AddFault(FaultKind kind, const std::string& path);
   void ClearFaults();
   bool IsFaulted(FaultKind kind, const std::string& path) const;
+  // A fault of the kind at the path or anywhere below it: a folder whose
+  // content cannot be deleted cannot be moved or deleted whole either.
+  bool IsFaultedWithin(FaultKind kind, const std::string& path) const;
 
   // Windows paths. FullPath makes a path absolute against the current folder.
   std::optional<std::string> FullPath(const std::string& path, uint32_t& error) const;

@@ -150,6 +150,18 @@ struct ChildProcess::Impl {
   int status = 0;
   std::optional<uint32_t> forcedExitCode;
   ProcessInformation info;
+  std::string program;  // the Windows path of the child's program
+  std::string failedCall;
+
+  // Records a failed call with its error code; always false.
+  bool Fail(const char* call, uint32_t code) {
+    failedCall = call;
+    SetLastErrorCode(code);
+    return false;
+  }
+  bool Faulted(simwin::FaultKind kind) const {
+    return !program.empty() && simwin::Machine::Current().IsFaulted(kind, program);
+  }
 
   void Reap(int options) {
     if (pid < 0 || reaped) return;
@@ -178,14 +190,20 @@ ChildProcess::~ChildProcess() {
   CloseFd(impl_->pidfd);
 }
 
+const std::string& ChildProcess::FailedCall() const { return impl_->failedCall; }
+
 bool ChildProcess::CreatePipes() {
+  constexpr uint32_t kErrNoResources = 1450;
+  if (simwin::Machine::Current().IsFaulted(simwin::FaultKind::ProcessPipe, simwin::Machine::Current().CurrentDir())) {
+    return impl_->Fail("CreatePipe", kErrNoResources);
+  }
   int out[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) return false;
+  if (::pipe2(out, O_CLOEXEC) != 0) return impl_->Fail("CreatePipe", kErrNoResources);
   int in[2];
   if (::pipe2(in, O_CLOEXEC) != 0) {
     ::close(out[0]);
     ::close(out[1]);
-    return false;
+    return impl_->Fail("CreatePipe", kErrNoResources);
   }
   impl_->outRead = out[0];
   impl_->outWrite = out[1];
@@ -196,6 +214,7 @@ bool ChildProcess::CreatePipes() {
 
 bool ChildProcess::Create(const std::string& commandLine, const std::string& currentDir) {
   auto& machine = simwin::Machine::Current();
+  impl_->failedCall = "CreateProcess";
   const auto split = SplitProgram(commandLine);
   if (!split) {
     SetLastErrorCode(simwin::kErrFileNotFound);
@@ -279,6 +298,7 @@ bool ChildProcess::Create(const std::string& commandLine, const std::string& cur
   ::close(go[0]);
   impl_->goWrite = go[1];
   impl_->pid = pid;
+  impl_->program = machine.FullPath(split->program, error).value_or(split->program);
   impl_->pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
   // The child's ends are the child's alone; the end of its input goes at once,
   // so a child that reads its input sees end-of-input instead of waiting.
@@ -294,15 +314,25 @@ bool ChildProcess::Create(const std::string& commandLine, const std::string& cur
 
 ProcessInformation& ChildProcess::Information() { return impl_->info; }
 
-void ChildProcess::Resume() {
-  if (impl_->goWrite < 0) return;
-  [[maybe_unused]] const ssize_t n = ::write(impl_->goWrite, "r", 1);
-  CloseFd(impl_->goWrite);
+bool ChildProcess::Resume() {
+  Impl& p = *impl_;
+  if (p.goWrite < 0) return true;
+  if (p.Faulted(simwin::FaultKind::ProcessResume)) return p.Fail("ResumeThread", simwin::kErrAccessDenied);
+  ssize_t n;
+  do {
+    n = ::write(p.goWrite, "r", 1);
+  } while (n < 0 && errno == EINTR);
+  CloseFd(p.goWrite);
+  return n == 1 || p.Fail("ResumeThread", simwin::kErrGenFailure);
 }
 
 WaitResult ChildProcess::Wait(uint32_t milliseconds) {
   Impl& p = *impl_;
-  if (p.pid < 0) return WaitResult::Failed;
+  constexpr uint32_t kErrInvalidHandle = 6;
+  if (p.pid < 0 || p.Faulted(simwin::FaultKind::ProcessWait)) {
+    p.Fail("WaitForSingleObject", kErrInvalidHandle);
+    return WaitResult::Failed;
+  }
   if (p.reaped) return WaitResult::Ended;
   if (p.pidfd < 0) {
     // Without a process descriptor: look every millisecond.
@@ -319,15 +349,18 @@ WaitResult ChildProcess::Wait(uint32_t milliseconds) {
   do {
     r = ::poll(&fd, 1, timeout);
   } while (r < 0 && errno == EINTR);
-  if (r < 0) return WaitResult::Failed;
   if (r == 0) return WaitResult::TimedOut;
-  p.Reap(0);
-  return p.reaped ? WaitResult::Ended : WaitResult::Failed;
+  if (r > 0) p.Reap(0);
+  if (r > 0 && p.reaped) return WaitResult::Ended;
+  p.Fail("WaitForSingleObject", kErrInvalidHandle);
+  return WaitResult::Failed;
 }
 
 WaitResult ChildProcess::WaitForExitOrOutput(uint32_t milliseconds) {
   Impl& p = *impl_;
-  if (p.pid < 0 || p.pidfd < 0 || p.outRead < 0 || p.reaped) return Wait(milliseconds);
+  if (p.pid < 0 || p.pidfd < 0 || p.outRead < 0 || p.reaped || p.Faulted(simwin::FaultKind::ProcessWait)) {
+    return Wait(milliseconds);
+  }
   if (BytesWaiting() > 0) return WaitResult::Output;
   pollfd fds[2] = {{p.pidfd, POLLIN, 0}, {p.outRead, POLLIN, 0}};
   const int timeout = milliseconds == kWaitInfinite ? -1 : static_cast<int>(milliseconds);
@@ -335,7 +368,10 @@ WaitResult ChildProcess::WaitForExitOrOutput(uint32_t milliseconds) {
   do {
     r = ::poll(fds, 2, timeout);
   } while (r < 0 && errno == EINTR);
-  if (r < 0) return WaitResult::Failed;
+  if (r < 0) {
+    p.Fail("WaitForSingleObject", 6);
+    return WaitResult::Failed;
+  }
   if (r == 0) return WaitResult::TimedOut;
   if (fds[0].revents != 0) return Wait(kWaitInfinite);
   if ((fds[1].revents & POLLIN) != 0) return WaitResult::Output;
@@ -358,18 +394,22 @@ size_t ChildProcess::Read(char* buffer, size_t size) {
   return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
-void ChildProcess::SendCtrlC() {
-  if (impl_->pid > 0 && !impl_->reaped) ::kill(-impl_->pid, SIGINT);
+bool ChildProcess::SendCtrlC() {
+  Impl& p = *impl_;
+  if (p.pid <= 0 || p.reaped) return true;
+  return ::kill(-p.pid, SIGINT) == 0 || p.Fail("GenerateConsoleCtrlEvent", simwin::kErrAccessDenied);
 }
 
-void ChildProcess::Terminate(uint32_t exitCode) {
+bool ChildProcess::Terminate(uint32_t exitCode) {
   Impl& p = *impl_;
-  if (p.pid < 0) return;
+  if (p.pid < 0) return true;
   p.Reap(WNOHANG);
-  if (p.reaped) return;
+  if (p.reaped) return true;
+  if (p.Faulted(simwin::FaultKind::ProcessTerminate)) return p.Fail("TerminateProcess", simwin::kErrAccessDenied);
   ::kill(p.pid, SIGKILL);
   p.Reap(0);
   p.forcedExitCode = exitCode;
+  return true;
 }
 
 std::optional<uint32_t> ChildProcess::ExitCode() {
@@ -382,6 +422,16 @@ std::optional<uint32_t> ChildProcess::ExitCode() {
   // Ended by a signal (Ctrl-C among them): reported as a process that was
   // terminated, with exit code 1.
   return 1u;
+}
+
+bool IsSuspended(const ProcessInformation& information) {
+  // Until it is resumed the forked child waits in this program's image.
+  char own[4096];
+  char child[4096];
+  const std::string link = "/proc/" + std::to_string(information.dwProcessId) + "/exe";
+  const ssize_t ownLength = ::readlink("/proc/self/exe", own, sizeof own);
+  const ssize_t childLength = ::readlink(link.c_str(), child, sizeof child);
+  return ownLength > 0 && ownLength == childLength && std::memcmp(own, child, static_cast<size_t>(ownLength)) == 0;
 }
 
 std::string OemLineToUtf8(std::string_view bytes) {

@@ -32,6 +32,22 @@ const char* FolderKey(KnownFolder folder) {
       return "profile";
     case KnownFolder::Desktop:
       return "desktop";
+    case KnownFolder::System:
+      return "system";
+    case KnownFolder::SystemX86:
+      return "system-x86";
+    case KnownFolder::CommonAppData:
+      return "common-app-data";
+    case KnownFolder::CommonFiles:
+      return "common-files";
+    case KnownFolder::CommonFilesX86:
+      return "common-files-x86";
+    case KnownFolder::LocalAppData:
+      return "local-app-data";
+    case KnownFolder::Startup:
+      return "startup";
+    case KnownFolder::CommonStartup:
+      return "common-startup";
   }
   return "";
 }
@@ -90,7 +106,7 @@ bool MoveToRecycleBin(const std::string& path) {
     SetLastErrorCode(simwin::kErrFileNotFound);
     return false;
   }
-  if (machine.IsFaulted(simwin::FaultKind::FileDelete, *full)) {
+  if (machine.IsFaultedWithin(simwin::FaultKind::FileDelete, *full)) {
     SetLastErrorCode(simwin::kErrAccessDenied);
     return false;
   }

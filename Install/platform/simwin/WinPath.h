@@ -18,6 +18,7 @@ constexpr uint32_t kErrNoMoreFiles = 18;
 constexpr uint32_t kErrGenFailure = 31;
 constexpr uint32_t kErrBadNetPath = 53;
 constexpr uint32_t kErrFileExists = 80;
+constexpr uint32_t kErrInvalidParameter = 87;
 constexpr uint32_t kErrDiskFull = 112;
 constexpr uint32_t kErrInvalidName = 123;
 constexpr uint32_t kErrDirNotEmpty = 145;

@@ -249,4 +249,12 @@ std::string AnsiToUtf8(const std::string& text) { return CodePageToUtf8(text, CP
 
 std::string OemToUtf8(const std::string& text) { return CodePageToUtf8(text, CP_OEMCP); }
 
+std::optional<std::string> DecodeCodePage(uint32_t codePage, const std::string& text) {
+  if (!IsValidCodePage(codePage)) {
+    FailWith(ERROR_INVALID_PARAMETER);
+    return std::nullopt;
+  }
+  return CodePageToUtf8(text, codePage);
+}
+
 }  // namespace platform

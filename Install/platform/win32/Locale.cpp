@@ -1,6 +1,9 @@
 // Local time and the time separator from the user's locale settings.
 #include "platform/Locale.h"
 
+#include <optional>
+
+#include "platform/Text.h"
 #include "platform/win32/Win32Util.h"
 
 namespace platform {
@@ -32,6 +35,33 @@ std::string TimeSeparator() {
   const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, buffer, 8);
   if (n <= 1) return ":";
   return win32::Narrow(std::wstring_view(buffer, static_cast<size_t>(n - 1)));
+}
+
+namespace {
+
+// CompareStringW of the user's locale, ignoring case; nullopt when it fails.
+std::optional<bool> SameUtf16(const std::u16string& a, size_t aLength, const std::u16string& b) {
+  const int result =
+      CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, reinterpret_cast<const wchar_t*>(a.data()),
+                     static_cast<int>(aLength), reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()));
+  if (result == 0) return std::nullopt;
+  return result == CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool SameTextLocale(std::string_view a, std::string_view b) {
+  const std::u16string wa = Utf8ToUtf16(a);
+  return SameUtf16(wa, wa.size(), Utf8ToUtf16(b)).value_or(SameTextAscii(a, b));
+}
+
+bool StartsTextLocale(std::string_view text, std::string_view prefix) {
+  const std::u16string wt = Utf8ToUtf16(text);
+  const std::u16string wp = Utf8ToUtf16(prefix);
+  if (wp.size() > wt.size()) return false;
+  const auto same = SameUtf16(wt, wp.size(), wp);
+  if (same) return *same;
+  return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace platform

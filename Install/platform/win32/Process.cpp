@@ -24,7 +24,17 @@ struct ChildProcess::Impl {
   HANDLE inWrite = nullptr;
   PROCESS_INFORMATION pi = {};
   ProcessInformation info;
+  std::string failedCall;
+
+  // Records the failed call with the system's error code; always false.
+  bool Fail(const char* call) {
+    failedCall = call;
+    return win32::FailWithLastError();
+  }
 };
+
+// How long a terminated child may take to end.
+constexpr DWORD kTerminateWait = 10000;
 
 ChildProcess::ChildProcess() : impl_(std::make_unique<Impl>()) {}
 
@@ -43,24 +53,37 @@ bool ChildProcess::CreatePipes() {
   sa.nLength = sizeof(sa);
   sa.bInheritHandle = TRUE;
   Impl& p = *impl_;
-  if (!CreatePipe(&p.outRead, &p.outWrite, &sa, 0)) return false;
-  if (!CreatePipe(&p.inRead, &p.inWrite, &sa, 0)) {
+  auto closeAll = [&p] {
     CloseHandleOnce(p.outRead);
     CloseHandleOnce(p.outWrite);
+    CloseHandleOnce(p.inRead);
+    CloseHandleOnce(p.inWrite);
     return false;
+  };
+  if (!CreatePipe(&p.outRead, &p.outWrite, &sa, 0) || !CreatePipe(&p.inRead, &p.inWrite, &sa, 0)) {
+    p.Fail("CreatePipe");
+    return closeAll();
   }
   // This process's ends stay out of the child: a child holding the write end
   // of its own input would never see that input end.
-  SetHandleInformation(p.outRead, HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(p.inWrite, HANDLE_FLAG_INHERIT, 0);
+  if (!SetHandleInformation(p.outRead, HANDLE_FLAG_INHERIT, 0) ||
+      !SetHandleInformation(p.inWrite, HANDLE_FLAG_INHERIT, 0)) {
+    p.Fail("SetHandleInformation");
+    return closeAll();
+  }
   return true;
 }
+
+const std::string& ChildProcess::FailedCall() const { return impl_->failedCall; }
 
 bool ChildProcess::Create(const std::string& commandLine, const std::string& currentDir) {
   Impl& p = *impl_;
   const auto wideLine = win32::WideName(commandLine);
   const auto wideDir = win32::WideName(currentDir);
-  if (!wideLine || !wideDir) return false;
+  if (!wideLine || !wideDir) {
+    p.failedCall = "CreateProcess";
+    return false;
+  }
   std::vector<wchar_t> line(wideLine->begin(), wideLine->end());
   line.push_back(L'\0');
 
@@ -76,7 +99,7 @@ bool ChildProcess::Create(const std::string& commandLine, const std::string& cur
   si.hStdError = p.outWrite;
   if (!CreateProcessW(nullptr, line.data(), &sa, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
                       wideDir->empty() ? nullptr : wideDir->c_str(), &si, &p.pi)) {
-    return win32::FailWithLastError();
+    return p.Fail("CreateProcess");
   }
   // The child has its copies now. Closing the write end of its input lets a
   // child that reads its input see end-of-input at once.
@@ -92,20 +115,28 @@ bool ChildProcess::Create(const std::string& commandLine, const std::string& cur
 
 ProcessInformation& ChildProcess::Information() { return impl_->info; }
 
-void ChildProcess::Resume() {
-  if (impl_->pi.hThread == nullptr) return;
-  ResumeThread(impl_->pi.hThread);
-  CloseHandleOnce(impl_->pi.hThread);
+bool ChildProcess::Resume() {
+  Impl& p = *impl_;
+  if (p.pi.hThread == nullptr) return true;
+  const bool resumed = ResumeThread(p.pi.hThread) != static_cast<DWORD>(-1) || p.Fail("ResumeThread");
+  CloseHandleOnce(p.pi.hThread);
+  return resumed;
 }
 
 WaitResult ChildProcess::Wait(uint32_t milliseconds) {
-  if (impl_->pi.hProcess == nullptr) return WaitResult::Failed;
-  switch (WaitForSingleObject(impl_->pi.hProcess, milliseconds == kWaitInfinite ? INFINITE : milliseconds)) {
+  Impl& p = *impl_;
+  if (p.pi.hProcess == nullptr) {
+    p.failedCall = "WaitForSingleObject";
+    win32::FailWith(ERROR_INVALID_HANDLE);
+    return WaitResult::Failed;
+  }
+  switch (WaitForSingleObject(p.pi.hProcess, milliseconds == kWaitInfinite ? INFINITE : milliseconds)) {
     case WAIT_OBJECT_0:
       return WaitResult::Ended;
     case WAIT_TIMEOUT:
       return WaitResult::TimedOut;
     default:
+      p.Fail("WaitForSingleObject");
       return WaitResult::Failed;
   }
 }
@@ -135,18 +166,48 @@ size_t ChildProcess::Read(char* buffer, size_t size) {
   return got;
 }
 
-void ChildProcess::SendCtrlC() {
-  if (impl_->pi.hProcess != nullptr) GenerateConsoleCtrlEvent(CTRL_C_EVENT, impl_->pi.dwProcessId);
+bool ChildProcess::SendCtrlC() {
+  Impl& p = *impl_;
+  if (p.pi.hProcess == nullptr) return true;
+  return GenerateConsoleCtrlEvent(CTRL_C_EVENT, p.pi.dwProcessId) || p.Fail("GenerateConsoleCtrlEvent");
 }
 
-void ChildProcess::Terminate(uint32_t exitCode) {
-  if (impl_->pi.hProcess != nullptr) TerminateProcess(impl_->pi.hProcess, exitCode);
+bool ChildProcess::Terminate(uint32_t exitCode) {
+  Impl& p = *impl_;
+  if (p.pi.hProcess == nullptr) return true;
+  if (WaitForSingleObject(p.pi.hProcess, 0) == WAIT_OBJECT_0) return true;
+  if (!TerminateProcess(p.pi.hProcess, exitCode)) {
+    // It may have ended meanwhile: then nothing is left to do.
+    if (WaitForSingleObject(p.pi.hProcess, 0) == WAIT_OBJECT_0) return true;
+    return p.Fail("TerminateProcess");
+  }
+  // Termination completes asynchronously; until it has, the exit code reads
+  // as still active.
+  switch (WaitForSingleObject(p.pi.hProcess, kTerminateWait)) {
+    case WAIT_OBJECT_0:
+      return true;
+    case WAIT_TIMEOUT:
+      p.failedCall = "WaitForSingleObject";
+      return win32::FailWith(WAIT_TIMEOUT);
+    default:
+      return p.Fail("WaitForSingleObject");
+  }
 }
 
 std::optional<uint32_t> ChildProcess::ExitCode() {
   DWORD code = 0;
   if (impl_->pi.hProcess == nullptr || !GetExitCodeProcess(impl_->pi.hProcess, &code)) return std::nullopt;
   return code;
+}
+
+bool IsSuspended(const ProcessInformation& information) {
+  // Suspending the thread tells its previous suspend count; the resume undoes it.
+  const HANDLE thread = reinterpret_cast<HANDLE>(information.hThread);
+  if (thread == nullptr) return false;
+  const DWORD previous = SuspendThread(thread);
+  if (previous == static_cast<DWORD>(-1)) return false;
+  ResumeThread(thread);
+  return previous > 0;
 }
 
 std::string OemLineToUtf8(std::string_view bytes) {

@@ -76,6 +76,22 @@ int Csidl(KnownFolder folder) {
       return CSIDL_PROFILE;
     case KnownFolder::Desktop:
       return CSIDL_DESKTOPDIRECTORY;
+    case KnownFolder::System:
+      return CSIDL_SYSTEM;
+    case KnownFolder::SystemX86:
+      return CSIDL_SYSTEMX86;
+    case KnownFolder::CommonAppData:
+      return CSIDL_COMMON_APPDATA;
+    case KnownFolder::CommonFiles:
+      return CSIDL_PROGRAM_FILES_COMMON;
+    case KnownFolder::CommonFilesX86:
+      return CSIDL_PROGRAM_FILES_COMMONX86;
+    case KnownFolder::LocalAppData:
+      return CSIDL_LOCAL_APPDATA;
+    case KnownFolder::Startup:
+      return CSIDL_STARTUP;
+    case KnownFolder::CommonStartup:
+      return CSIDL_COMMON_STARTUP;
   }
   return CSIDL_PERSONAL;
 }
