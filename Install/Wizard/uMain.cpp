@@ -527,7 +527,10 @@ void TfMain::UpdateTargetStatus(TTargetOptions& Options, gui::CheckBox& CheckBox
   const TInstallData& data = Options.InstallData();
   const TCompileTarget& target = Options.Target();
   std::string refusal;
-  if (!Options.IsSupportDB()) {
+  if (!Options.LoadError().empty()) {
+    // The IDE's configuration could not be read: the reason, as the error said it.
+    refusal = Options.LoadError();
+  } else if (!Options.IsSupportDB()) {
     refusal =
         "Cannot find valid IDE settings in the registry. Please start IDE at least once after installation to fill "
         "IDE registry section.\r Vexorin can not be installed.";

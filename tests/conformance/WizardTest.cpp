@@ -569,3 +569,20 @@ TEST_F(WizardTest, ALineThatCannotBeInstalledStillShowsItsSchedule) {
   EXPECT_TRUE(
       OptionsOf(*InstallData, kRs12Win32).IsMetaProviderSheduledForInstall(ProviderNamed(*InstallData, "FireDAC")));
 }
+
+TEST_F(WizardTest, AnIdeWhoseConfigurationCannotBeReadIsRefusedWithTheError) {
+  machine->Install("delphi7");
+  const auto& rs12 = machine->Install("bds23");
+  const std::string rsvars = rs12.rootDir + "bin\\rsvars.bat";
+  ASSERT_TRUE(platform::RemoveFile(rsvars));
+  Open();
+  for (const char* name : {kRs12Win32, kRs12Win64}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(StrStartsWith(Status(name).Caption(), "Cannot read " + rsvars + ": ", false)) << Status(name).Caption();
+    EXPECT_EQ(Status(name).FontColor(), gui::kRed);
+    EXPECT_FALSE(Row(name).Enabled());
+    EXPECT_FALSE(Row(name).Checked());
+    EXPECT_EQ(OptionsOf(*InstallData, name).Action(), atDoNothing);
+  }
+  EXPECT_EQ(Status(kDelphi7).Caption(), "Action: Install");
+}
