@@ -317,7 +317,7 @@ std::string TTargetOptions::PackagesDir() const {
 bool TTargetOptions::IDERunning() const {
   const std::string& executable = fTarget->Executable();
   const std::string exeName = ExtractFileName(executable);
-  for (const auto& process : platform::ProcessSnapshot()) {
+  for (const auto& process : platform::ProcessSnapshot(exeName)) {
     if (!platform::SameTextAscii(ExtractFileName(process.exeName), exeName)) continue;
     for (const auto& module : process.modulePaths) {
       if (platform::SameTextAscii(module, executable)) return true;

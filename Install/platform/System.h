@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -35,6 +36,10 @@ struct ProcessInfo {
   std::string exeName;                   // the executable's file name
   std::vector<std::string> modulePaths;  // full paths of its modules, the executable first
 };
-std::vector<ProcessInfo> ProcessSnapshot();
+// The running processes. Listing a process's modules costs far more than
+// listing the process, so they are listed only for the processes whose
+// executable's file name is `modulesOf` (compared without regard to ASCII
+// case); an empty `modulesOf` lists them for every process.
+std::vector<ProcessInfo> ProcessSnapshot(std::string_view modulesOf = {});
 
 }  // namespace platform

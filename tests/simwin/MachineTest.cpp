@@ -206,6 +206,9 @@ TEST_F(MachineTest, SettingsComeFromMachineIni) {
   ASSERT_EQ(processes.size(), 1u);
   EXPECT_EQ(processes[0].exeName, "bds.exe");
   EXPECT_EQ(processes[0].modulePaths.size(), 2u);
+  // Modules are listed only for the processes asked about.
+  EXPECT_EQ(ProcessSnapshot("BDS.EXE")[0].modulePaths.size(), 2u);
+  EXPECT_EQ(ProcessSnapshot("bcb.exe")[0].modulePaths, std::vector<std::string>{});
   EXPECT_EQ(SystemErrorText(5), "Zugriff verweigert\r\n");
   EXPECT_EQ(KnownFolderPath(KnownFolder::Documents), "C:\\Users\\Tester\\Documents");
 }

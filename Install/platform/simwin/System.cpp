@@ -3,6 +3,7 @@
 #include "platform/System.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "platform/simwin/Machine.h"
 #include "platform/simwin/PeVersion.h"
 
@@ -23,7 +24,7 @@ std::optional<FileVersionNumbers> FileVersionOf(const std::string& path) {
   return FileVersionNumbers{version->major, version->minor, version->release, version->build};
 }
 
-std::vector<ProcessInfo> ProcessSnapshot() {
+std::vector<ProcessInfo> ProcessSnapshot(std::string_view modulesOf) {
   std::vector<ProcessInfo> list;
   uint32_t pid = 1000;
   for (const auto& paths : simwin::Machine::Current().Settings().processes) {
@@ -31,7 +32,7 @@ std::vector<ProcessInfo> ProcessSnapshot() {
     info.pid = pid;
     pid += 4;
     info.exeName = paths.front().substr(paths.front().find_last_of("\\/") + 1);
-    info.modulePaths = paths;
+    if (modulesOf.empty() || SameTextAscii(info.exeName, modulesOf)) info.modulePaths = paths;
     list.push_back(info);
   }
   return list;

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/Text.h"
 #include "platform/win32/Win32Util.h"
 
 namespace platform {
@@ -118,7 +119,7 @@ std::optional<FileVersionNumbers> FileVersionOf(const std::string& path) {
   return version;
 }
 
-std::vector<ProcessInfo> ProcessSnapshot() {
+std::vector<ProcessInfo> ProcessSnapshot(std::string_view modulesOf) {
   std::vector<ProcessInfo> processes;
   Snapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot.valid()) {
@@ -131,7 +132,8 @@ std::vector<ProcessInfo> ProcessSnapshot() {
     ProcessInfo process;
     process.pid = entry.th32ProcessID;
     process.exeName = Narrow(entry.szExeFile);
-    process.modulePaths = ModulePathsOf(entry.th32ProcessID);
+    if (modulesOf.empty() || SameTextAscii(process.exeName, modulesOf))
+      process.modulePaths = ModulePathsOf(entry.th32ProcessID);
     processes.push_back(std::move(process));
   }
   return processes;
