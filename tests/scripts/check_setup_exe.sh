@@ -14,7 +14,7 @@ expect "exports NoHooking" '^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+NoHoo
 expect "manifest resource (type 24, id 1)" 'Entry: ID: 0x000018'
 manifest=$(strings -n 8 "$exe")
 for text in 'requireAdministrator' 'Microsoft.Windows.Common-Controls' 'version="6.0.0.0"' \
-            '<description>Vexorin VCL Component installer</description>'; do
+            '<description>Vexorin VCL Component installer</description>' 'true/pm' 'PerMonitorV2'; do
   if grep -qF "$text" <<<"$manifest"; then echo "ok   manifest has $text"; else echo "FAIL manifest lacks $text"; status=1; fi
 done
 exit $status
