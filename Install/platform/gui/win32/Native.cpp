@@ -605,7 +605,9 @@ void Create(Control& control, HWND parent) {
   HWND hwnd = MakeWindow(exStyle, cls, text, style, parent, id);
   Remember(hwnd, &control);
   if (control.GetKind() == Kind::GroupBox) {
-    HWND frame = MakeWindow(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, hwnd, NextId());
+    // The frame lies under the group's controls and paints none of them over.
+    HWND frame =
+        MakeWindow(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, hwnd, NextId());
     Remember(frame, &control, Role::GroupFrame);
   }
   if (control.GetKind() == Kind::Edit || control.GetKind() == Kind::CheckListBox)
@@ -617,6 +619,8 @@ void Create(Control& control, HWND parent) {
   }
   if (control.GetKind() == Kind::Page) CreatePageHeader(static_cast<WizardPage&>(control), hwnd);
   CreateChildren(control, hwnd);
+  if (HWND frame = Part(control, Role::GroupFrame))
+    SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // The wizard's buttons come after the pages in the tab order.
   if (control.GetKind() == Kind::Wizard) CreateWizardParts(static_cast<Wizard&>(control), hwnd);
 }
@@ -1312,6 +1316,14 @@ std::vector<Clipped> FindClippedText(Form& form) {
       case Kind::GroupBox:
         measure(name, text, Font(dpi, FontStyle::Normal), width, height, false, Scale(16, dpi));
         break;
+      case Kind::ComboBox: {
+        // Each entry beside its icon, left of the drop-down arrow.
+        auto* combo = static_cast<ComboBox*>(control);
+        const int padding = Scale(4 + 16 + 6 + 2 + 4, dpi) + GetSystemMetrics(SM_CXVSCROLL);
+        for (const auto& item : combo->Items())
+          measure(item.text, Wide(item.text), font, width, Scale(kComboLineHeight, dpi), false, padding);
+        break;
+      }
       case Kind::Page: {
         auto* page = static_cast<WizardPage*>(control);
         for (const Role role : {Role::Title, Role::Subtitle}) {
