@@ -169,14 +169,16 @@ class Driver {
         while (GetTickCount() - start < options_.timeoutMs) {
           const auto value = reinterpret_cast<UINT_PTR>(GetPropW(form, gui::win32::kSyncName));
           if (value / 2 == cookie) {
-            if ((value & 1) == 0 || whileRunning_) return;
+            busy_ = (value & 1) != 0;
+            if (!busy_ || whileRunning_) return;
             break;
           }
           if (!IsWindow(form) || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) break;
           Sleep(10);
         }
       }
-      if (GetTickCount() - start >= options_.timeoutMs) throw StepFailed("the program does not answer");
+      if (GetTickCount() - start >= options_.timeoutMs)
+        throw StepFailed(busy_ ? "the program is still busy" : "the program does not answer");
       Sleep(kPollMs);
     }
   }
@@ -515,6 +517,9 @@ class Driver {
       if (taken == title) return;
     }
     shotTitles_.push_back(title);
+    // Over any other window (a folder the program opened), painted anew.
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     Sleep(300);  // the window paints what the last message changed
     RECT r{};
     GetWindowRect(window, &r);
@@ -569,6 +574,7 @@ class Driver {
   UINT_PTR cookie_ = 0;
   bool keysHeld_ = false;
   bool whileRunning_ = false;
+  bool busy_ = false;
   bool firstShown_ = false;
   DWORD started_ = 0;
   std::vector<std::string> shotTitles_;
