@@ -5,7 +5,7 @@
 # Needs the mingw build (cmake --build --preset mingw) and its Wine prefix
 # (scripts/wine-tests.sh makes it).
 #
-#   scripts/screenshots.sh [--dpi 96|144] [OUT_DIR]
+#   xvfb-run -a -s "-screen 0 1600x1200x24" scripts/screenshots.sh [--dpi 96|144] [OUT_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dpi=96
@@ -39,7 +39,9 @@ cp "$deps/7zip/7z.exe" "$deps/7zip/7z.dll" "$pkg/"
 
 # A virtual desktop of Wine's, which draws the window frames.
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Shots /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Shots /d 1024x768 /f >/dev/null 2>&1
+# 1024 x 768 at 100 %, larger in proportion to the DPI, so the largest dialog fits.
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Shots /d "$((1024 * dpi / 96))x$((768 * dpi / 96))" /f \
+  >/dev/null 2>&1
 shoot() { # name, script
   local name=$1 script=$work/$1.txt
   printf '%s\n' "$2" >"$script"
