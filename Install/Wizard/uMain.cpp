@@ -236,11 +236,11 @@ void TfMain::CreateTargetPages() {
   wConfigPage = AddPage(Wizard, "wConfigPage", "Configuration", "Choose installation options for selected targets.");
   auto* optionsFor = AddLabel(wConfigPage, "Options for", kContentLeft, kContentTop + 3, 70, 14);
   cTarget = wConfigPage->Add<gui::ComboBox>();
-  cTarget->SetBounds(kContentLeft + 76, kContentTop, 300, 22);
+  cTarget->SetBounds(kContentLeft + 76, kContentTop, 340, 22);
   cTarget->SetImages(&ImageListTargets);
   optionsFor->SetFocusControl(cTarget);
   cbIDERegistration = wConfigPage->Add<gui::CheckBox>("IDE registration");
-  cbIDERegistration->SetBounds(kContentLeft + 392, kContentTop + 2, 150, 17);
+  cbIDERegistration->SetBounds(kContentLeft + 428, kContentTop + 2, 122, 17);
   cbIDERegistration->OnClick = [this] {
     if (auto* options = SelectedTarget()) options->SetIDERegistration(cbIDERegistration->Checked());
   };

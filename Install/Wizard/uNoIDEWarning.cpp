@@ -30,7 +30,7 @@ TfNoIDEWarning::TfNoIDEWarning() {
       "latest version of Vexorin and your development environment is supported by it.");
   Label1->SetWordWrap(true);
   Label1->SetBounds(16, 40, 520, 150);
-  body->Add<gui::Label>("Download page:")->SetBounds(16, 196, 90, 14);
+  body->Add<gui::Label>("Download page:")->SetBounds(16, 196, 94, 14);
   auto* download = body->Add<gui::Label>(web::kProductDownload);
   download->SetFontColor(gui::kRed);
   download->SetBold(true);
@@ -53,7 +53,7 @@ TfNoIDEWarning::TfNoIDEWarning() {
 
   lVersion = Add<gui::Label>(InstallData ? InstallData->Version().Version() : std::string());
   lVersion->SetBold(true);
-  lVersion->SetBounds(8, 482, 250, 14);
+  lVersion->SetBounds(8, 482, 380, 14);
   bPurchase = Add<gui::Button>("Download Skyvane Now", gui::ModalResult::Ok);
   bPurchase->SetBold(true);
   bPurchase->SetBounds(396, 476, 160, 27);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the shape of setup.exe: a 32-bit Intel GUI program that exports
-# NoHooking and carries its manifest.
+# NoHooking and carries its manifest, icon and version resource.
 set -u
 exe=$1
 status=0
@@ -14,7 +14,13 @@ expect "exports NoHooking" '^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+NoHoo
 expect "manifest resource (type 24, id 1)" 'Entry: ID: 0x000018'
 manifest=$(strings -n 8 "$exe")
 for text in 'requireAdministrator' 'Microsoft.Windows.Common-Controls' 'version="6.0.0.0"' \
-            '<description>Vexorin VCL Component installer</description>'; do
+            '<description>Vexorin VCL Component installer</description>' 'true/pm' 'PerMonitorV2'; do
   if grep -qF "$text" <<<"$manifest"; then echo "ok   manifest has $text"; else echo "FAIL manifest lacks $text"; status=1; fi
+done
+expect "icon resource" 'Entry: ID: 0x00000e|Entry: name: .*MAINICON'
+versions=$(strings -el "$exe")
+for text in 'CompanyName' 'Orlenta Software' 'ProductName' 'Vexorin VCL Edition' 'FileVersion' 'ProductVersion' \
+            'FileDescription'; do
+  if grep -qF "$text" <<<"$versions"; then echo "ok   version resource has $text"; else echo "FAIL version resource lacks $text"; status=1; fi
 done
 exit $status

@@ -251,6 +251,8 @@ class ImageList {
   // is missing or has none, and the index stays without an icon.
   bool AddExecutableIcon(int index, const std::string& path);
   bool HasIcon(int index) const;
+  // The executable whose icon stands at the index; empty without one.
+  std::string IconPath(int index) const { return HasIcon(index) ? icons_[static_cast<size_t>(index)] : std::string(); }
   int Width() const { return 16; }
 
  private:
