@@ -14,6 +14,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
+# The registry as it stands before any test: the whole runs of setup.exe
+# start their own prefix from it (the server keeps the live registry in
+# memory and writes it to disk only now and then).
+mkdir -p "$root/build/mingw/wineprefix-registry"
+cp "$WINEPREFIX"/*.reg "$root/build/mingw/wineprefix-registry/"
+export VEXORIN_WINE_REGISTRY="$root/build/mingw/wineprefix-registry"
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # Start Wine's own services and the desktop process (explorer, which the GUI
