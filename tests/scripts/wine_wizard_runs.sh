@@ -20,8 +20,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The registry from before the other tests (scripts/wine-tests.sh saves it):
+# the live one may hold what a test is installing just now.
+registry=${VEXORIN_WINE_REGISTRY:-$prefix}
 cp -al "$prefix" "$work/prefix"
-for hive in "$work"/prefix/*.reg; do cp --remove-destination "$prefix/$(basename "$hive")" "$hive"; done
+for hive in "$work"/prefix/*.reg; do cp --remove-destination "$registry/$(basename "$hive")" "$hive"; done
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wineserver -p 5
 
