@@ -2,7 +2,8 @@
 # Whole runs of the real setup.exe under Wine, clicked through from outside by
 # vxauto with the example scripts: a new installation into five simulated IDEs
 # installed in the Wine prefix, an update, maintenance and an uninstallation,
-# and a run cancelled while it works; then the registry and the files.
+# and a run cancelled while it works; then the registry and the files. Then
+# unattended runs (--autoupdate, --autoinstall) with their exit codes.
 # Runs in a copy of the test prefix (files linked, the registry copied), so
 # what it installs goes with the copy.
 #
@@ -113,4 +114,21 @@ SCRIPT
 printf '5.12.3.811 Professional With Sources\r\n' >"$pkg/version"
 run "cancel during a run" "$work/cancel.txt"
 check "the cancelled run completed" "$(cat "$install_dir/setup.log" 2>/dev/null)" "Installation completed"
+
+# Unattended runs, as deployment tools start the program: no clicks.
+unattended() { # name, expected exit code, arguments...
+  local name=$1 want=$2
+  shift 2
+  wine "$pkg/setup.exe" "$@" >"$work/out" 2>&1 </dev/null
+  local rc=$?
+  if [ $rc -eq "$want" ]; then ok "$name: exit code $rc"; else fail "$name: exit code $rc, not $want"; cat "$work/out"; fi
+}
+unattended "--autoupdate with this version installed" 5 --autoupdate --autoclose
+check "nothing to update" "$(tr -d '\r' <"$work/out")" "Nothing to update: the installed version is this package's version."
+printf '5.12.4.900 Professional With Sources\r\n' >"$pkg/version"
+unattended "--autoupdate --autoclose" 0 --autoupdate --autoclose
+check "the unattended update recorded the new version" "$(reg32 "$product")" "5.12.4.900 Professional Edition With Sources"
+check "the unattended run says where its log is" "$(tr -d '\r' <"$work/out")" "setup.log: C:\\Program Files (x86)\\Orlentix\\Vexorin\\setup.log"
+unattended "--autoinstall --autoclose in maintenance" 0 --autoinstall --autoclose
+check "every IDE has the suite" "$(reg32 "$product")" "Embarcadero RAD Studio XE2 Win64 (Enterprise)"
 exit $status
