@@ -5,16 +5,22 @@
 
 TFrameDirEditBrowse::TFrameDirEditBrowse(gui::Control* parent) : gui::Panel(parent) {
   Bevel = Add<gui::Bevel>();
-  Bevel->SetBounds(0, 0, 400, 2);
   LblCaption = Add<gui::Label>();
-  LblCaption->SetBounds(0, 8, 400, 14);
   EditDirectory = Add<gui::Edit>();
-  EditDirectory->SetBounds(0, 24, 368, 21);
   EditDirectory->OnDblClick = [this] { EditDirectoryDblClick(); };
   LblCaption->SetFocusControl(EditDirectory);
   BtnDirBrowse = Add<gui::Button>("...");
-  BtnDirBrowse->SetBounds(374, 23, 26, 23);
   BtnDirBrowse->OnClick = [this] { BtnDirBrowseClick(); };
+  Place(0, 0, 400);
+}
+
+void TFrameDirEditBrowse::Place(int left, int top, int width) {
+  SetBounds(left, top, width, kHeight);
+  // The line and the caption across the frame, the edit stretched up to the button at its right.
+  Bevel->SetBounds(0, 0, width, 2);
+  LblCaption->SetBounds(0, 8, width, 14);
+  EditDirectory->SetBounds(0, 24, width - 32, 21);
+  BtnDirBrowse->SetBounds(width - 26, 23, 26, 23);
 }
 
 TFrameDirEditBrowse* TFrameDirEditBrowse::Build(const std::string& Caption, const std::string& Dir,
@@ -25,7 +31,7 @@ TFrameDirEditBrowse* TFrameDirEditBrowse::Build(const std::string& Caption, cons
   frame->LblCaption->SetCaption(Caption);
   frame->FOnChange = std::move(OnChange);
   frame->FUserData = UserData;
-  frame->SetBounds(0, 0, 400, 50);
+  frame->Place(0, 0, 400);
   frame->EditDirectory->SetText(Dir);
   frame->FHint = AButtonHint;
   return frame;

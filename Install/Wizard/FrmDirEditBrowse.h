@@ -18,6 +18,10 @@ class TFrameDirEditBrowse : public gui::Panel {
   static TFrameDirEditBrowse* Build(const std::string& Caption, const std::string& Dir, TDirEditChangeEvent OnChange,
                                     void* UserData, gui::Control* Client, const std::string& AButtonHint);
 
+  // Places the frame in its parent; the edit stretches with the width.
+  void Place(int left, int top, int width);
+  static constexpr int kHeight = 50;
+
   void BtnDirBrowseClick();
   void EditDirectoryDblClick() { BtnDirBrowseClick(); }
 

@@ -159,10 +159,10 @@ void TfMain::CreateSimplePages() {
   warning->SetBold(true);
   deDemosDestination = wDestinationPage->Add<TFrameDirEditBrowse>();
   deDemosDestination->LblCaption->SetCaption("Demo projects destination folder:");
-  deDemosDestination->SetBounds(kContentLeft, kContentTop + 110, kContentWidth, 50);
+  deDemosDestination->Place(kContentLeft, kContentTop + 110, kContentWidth);
   deDestination = wDestinationPage->Add<TFrameDirEditBrowse>();
   deDestination->LblCaption->SetCaption("Destination folder:");
-  deDestination->SetBounds(kContentLeft, kContentTop + 180, kContentWidth, 50);
+  deDestination->Place(kContentLeft, kContentTop + 180, kContentWidth);
   wDestinationPage->OnNextButtonClick = [this](bool& Stop) { wDestinationPageNextButtonClick(Stop); };
 
   wFolder = AddPage(Wizard, "wFolder", "Select program folder", "Please select a Program Folder");
