@@ -113,6 +113,8 @@ void TCompiler::CompilePackage(TTargetOptions& TargetOptions, const std::string&
     const std::string libFile = JoinPath(TargetOptions.BPLDir(), ChangeFileExt(packageFile, ".lib"));
     if (platform::FileExists(libFile)) ExtractObjFiles(TargetOptions, ExtractFileName(libFile));
   }
+  if (FProgress.Package < FProgress.PackageCount) ++FProgress.Package;
+  ReportProgress();
 }
 
 void TCompiler::CompileWithMake(TTargetOptions& TargetOptions, const std::string& PackageFile) {

@@ -20,6 +20,23 @@ int TCompiler::RunTool(const std::string& ACommand, const std::string& AParamete
       });
 }
 
+void TCompiler::ReportProgress() {
+  if (FOnProgress) FOnProgress(FProgress);
+}
+
+void TCompiler::BeginProgressTarget(int APackageCount) {
+  ++FProgress.Target;
+  FProgress.Package = 0;
+  FProgress.PackageCount = APackageCount;
+  FProgress.TargetDone = false;
+  ReportProgress();
+}
+
+void TCompiler::EndProgressTarget() {
+  FProgress.TargetDone = true;
+  ReportProgress();
+}
+
 void TCompiler::LogToolOutput(const std::string& Text, bool& /*Abort*/) { FLogger->Debug(Text); }
 
 void TCompiler::CollectToolOutput(const std::string& Text, bool& /*Abort*/) {

@@ -22,6 +22,20 @@ class TTargetOptions;
 inline constexpr const char* kUninstallRegistryKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VxVexorinVCL";
 
+// How far the engine's current phase is: the IDE being worked on (from 1) of
+// the IDEs the phase works on, the packages of that IDE built so far of those
+// it is to build, and whether that IDE is done (whatever happened to it). The
+// extraction counts as one IDE without packages.
+enum class TEnginePhase { Uninstall, Extract, Compile };
+struct TEngineProgress {
+  TEnginePhase Phase = TEnginePhase::Compile;
+  int Target = 0;
+  int TargetCount = 0;
+  int Package = 0;
+  int PackageCount = 0;
+  bool TargetDone = false;
+};
+
 // Pairs of a text to find and its replacement, applied in order.
 using TReplacements = std::vector<std::pair<std::string, std::string>>;
 
@@ -35,6 +49,8 @@ class TCompiler {
   // Called on every poll while a tool runs, so the window stays responsive
   // during a tool that prints little.
   void SetOnIdle(std::function<void()> value) { FOnIdle = std::move(value); }
+  // Called whenever the run moves on: an IDE begins or ends, a package is built.
+  void SetOnProgress(std::function<void(const TEngineProgress&)> value) { FOnProgress = std::move(value); }
   bool Aborted() const { return FAborted; }
 
   // The package's file name for the IDE: the base name, "C" and the version
@@ -185,8 +201,18 @@ class TCompiler {
   // moved to the Recycle Bin whole.
   bool MayRecycleFolder(const std::string& APath);
 
+  // The packages CompileTarget builds for the IDE as it is set up now.
+  static int PlannedPackageCount(TTargetOptions& TargetOptions);
+  void ReportProgress();
+  // Begins the next IDE of the phase, with the packages it is to build.
+  void BeginProgressTarget(int APackageCount);
+  // The current IDE is done.
+  void EndProgressTarget();
+
   bool FAborted = false;
   std::function<void()> FOnIdle;
+  std::function<void(const TEngineProgress&)> FOnProgress;
+  TEngineProgress FProgress;
   std::unique_ptr<TLogToList> FLogger;
   std::vector<std::string>* fStrings = nullptr;
 };

@@ -53,6 +53,30 @@ std::string ExpandVariables(const std::string& value) {
   return result;
 }
 
+// The optional package groups of the suite, built after the core packages.
+struct PackageGroup {
+  bool included;
+  const char* runtime;
+  const char* design;
+  const char* compiling;
+  const char* installing;
+};
+
+std::vector<PackageGroup> PackageGroups(const TInstallData& AData) {
+  return {
+      {AData.IncludeMarlin(), "vxMarlin", "vxMarlinDsgn", "Compiling criteria builder packages",
+       "Installing criteria builder packages"},
+      {AData.IncludeQuillon(), "vxQuillon", "vxQuillonDsgn", "Compiling text editor packages",
+       "Installing text editor packages"},
+  };
+}
+
+// A group is built when it is chosen and its package is in the IDE's package folder.
+bool GroupToBuild(TTargetOptions& ATargetOptions, const PackageGroup& AGroup) {
+  return AGroup.included && platform::FileExists(ATargetOptions.PackagesDir() + "\\" +
+                                                 TCompiler::GetPackageName(ATargetOptions.Target(), AGroup.runtime));
+}
+
 // The files a package build needs beside its library: forms and resources.
 const std::vector<std::string> kFormFileExtensions = {".dfm", ".xfm", ".res", ".dcr"};
 
@@ -61,6 +85,8 @@ const std::vector<std::string> kFormFileExtensions = {".dfm", ".xfm", ".res", ".
 void TCompiler::Extract(bool AForceExtract) {
   FLogger->Info("Installing Vexorin v. " + InstallData->Version().Version());
   FAborted = false;
+  FProgress = {TEnginePhase::Extract, 0, 1, 0, 0, false};
+  BeginProgressTarget(0);
   const platform::WindowsVersionInfo windows = platform::WindowsVersion();
   std::string system = WindowsName(windows);
   system += ' ';
@@ -85,27 +111,53 @@ void TCompiler::Extract(bool AForceExtract) {
   FLogger->Info("Completed");
   InstallData->SetInstalled(true);
   InstallData->SaveToRegistry();
+  EndProgressTarget();
 }
 
 void TCompiler::Compile() {
   if (InstallData->InstallType() != itUninstall) PrepareCompilationMode();
   const TTargetOptionsList& list = InstallData->TargetOptions();
+  auto acts = [](const TTargetOptions& options) {
+    return options.LoadError().empty() && (options.Action() == atInstall || options.Action() == atUninstall);
+  };
+  FProgress = {TEnginePhase::Compile, 0, 0, 0, 0, false};
+  for (int i = 0; i < list.Count(); ++i) {
+    if (acts(*list.Items(i))) ++FProgress.TargetCount;
+  }
   for (int i = list.Count() - 1; i >= 0; --i) {
     TTargetOptions& options = *list.Items(i);
     if (!options.LoadError().empty()) {
       LogLoadError(options);
       continue;
     }
+    if (!acts(options)) continue;
+    BeginProgressTarget(options.Action() == atInstall ? PlannedPackageCount(options) : 0);
     try {
       if (options.Action() == atInstall) {
         CompileTarget(options);
-      } else if (options.Action() == atUninstall) {
+      } else {
         UninstallTarget(options);
       }
     } catch (const Exception& e) {
       FLogger->Error(e.Message());
     }
+    EndProgressTarget();
   }
+}
+
+int TCompiler::PlannedPackageCount(TTargetOptions& TargetOptions) {
+  int sets = 1;  // the core packages
+  for (const PackageGroup& group : PackageGroups(TargetOptions.InstallData())) {
+    if (GroupToBuild(TargetOptions, group)) ++sets;
+  }
+  const TMetadataProvidersList& providers = TargetOptions.InstallData().MetaProviders();
+  for (int i = 0; i < providers.Count(); ++i) {
+    TMetadataProvider& provider = *providers.Items(i);
+    if (TargetOptions.CanInstallMetaProvider(provider) && TargetOptions.IsMetaProviderSheduledForInstall(provider))
+      ++sets;
+  }
+  // Each set is a run-time package, and a design-time one where the IDE has a designer.
+  return TargetOptions.IsSupportDesigner() ? 2 * sets : sets;
 }
 
 void TCompiler::CopySourceForms(const std::string& AFormsDir) {
@@ -169,22 +221,8 @@ void TCompiler::CompileTarget(TTargetOptions& TargetOptions) {
   if (designer) CompilePackage(TargetOptions, "vxVexorinDsgn", true, true);
   FLogger->Info("Installing core packages");
   InstallPackage(TargetOptions, "vxVexorinDsgn", "Vexorin Component");
-  struct Group {
-    bool included;
-    const char* runtime;
-    const char* design;
-    const char* compiling;
-    const char* installing;
-  };
-  const Group groups[] = {
-      {data.IncludeMarlin(), "vxMarlin", "vxMarlinDsgn", "Compiling criteria builder packages",
-       "Installing criteria builder packages"},
-      {data.IncludeQuillon(), "vxQuillon", "vxQuillonDsgn", "Compiling text editor packages",
-       "Installing text editor packages"},
-  };
-  for (const Group& group : groups) {
-    if (!group.included) continue;
-    if (!platform::FileExists(TargetOptions.PackagesDir() + "\\" + GetPackageName(target, group.runtime))) continue;
+  for (const PackageGroup& group : PackageGroups(data)) {
+    if (!GroupToBuild(TargetOptions, group)) continue;
     FLogger->Info(group.compiling);
     CompilePackage(TargetOptions, group.runtime, true, false);
     if (designer) CompilePackage(TargetOptions, group.design, true, true);

@@ -4,11 +4,11 @@
 #include "Compile/TargetOptions.h"
 #include "SysUtils.h"
 #include "Utils.h"
-#include "platform/gui/Widgets.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/gui/Widgets.h"
 
 using platform::RegistryKey;
 using platform::RegRoot;

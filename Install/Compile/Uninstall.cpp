@@ -58,11 +58,17 @@ void RemoveFromPackageList(TLogToList& logger, TDelphiPackageList& list, const s
 void TCompiler::Uninstall() {
   FLogger->Info("Uninstall from IDEs...");
   const TTargetOptionsList& list = InstallData->TargetOptions();
+  FProgress = {TEnginePhase::Uninstall, 0, 0, 0, 0, false};
+  for (int i = 0; i < list.Count(); ++i) {
+    if (list.Items(i)->LoadError().empty() && list.Items(i)->Installed()) ++FProgress.TargetCount;
+  }
   for (int i = 0; i < list.Count(); ++i) {
     if (!list.Items(i)->LoadError().empty()) {
       LogLoadError(*list.Items(i));
     } else if (list.Items(i)->Installed()) {
+      BeginProgressTarget(0);
       UninstallTarget(*list.Items(i));
+      EndProgressTarget();
     }
   }
 }

@@ -12,6 +12,7 @@
 #include "WebAddresses.h"
 #include "Wizard/FrmDirEditBrowse.h"
 #include "Wizard/LicenseText.h"
+#include "Wizard/RunProgress.h"
 #include "Wizard/uDCCCompilerWarning.h"
 #include "Wizard/uMessageForm.h"
 #include "platform/ConsoleIO.h"
@@ -291,7 +292,9 @@ void TfMain::CreateRunPages() {
   wCompile->SetButtonEnabled(WizardButton::Next, false);
   AddLabel(wCompile, "Installation progress:", kContentLeft, kContentTop, 200, 14);
   mOutput = wCompile->Add<gui::RichEdit>();
-  mOutput->SetBounds(kContentLeft, kContentTop + 18, kContentWidth, 250);
+  mOutput->SetBounds(kContentLeft, kContentTop + 18, kContentWidth, 230);
+  pbRunProgress = wCompile->Add<gui::ProgressBar>(kRunProgressMaximum);
+  pbRunProgress->SetBounds(kContentLeft, kContentTop + 254, kContentWidth, 16);
   lblCompilerProgress = AddLabel(wCompile, "", kContentLeft, kContentTop + 276, kContentWidth, 42);
   lblCompilerProgress->SetWordWrap(true);
   wCompile->OnPage = [this] { wCompilePage(); };
@@ -784,7 +787,11 @@ void TfMain::wCompilePage() {
   if (FCompiled) return;
   InstallData->SaveToRegistry();
   FBuildLog.clear();
+  pbRunProgress->SetPosition(0);
+  pbRunProgress->SetState(gui::ProgressBar::State::Normal);
+  pbRunProgress->SetInTaskbar(true);
   RunEngine();
+  pbRunProgress->SetPosition(kRunProgressMaximum);
   SaveSetupLog();
   wCompile->SetButtonEnabled(WizardButton::Cancel, false);
   wCompile->SetButtonEnabled(WizardButton::Next, true);
@@ -798,6 +805,10 @@ void TfMain::RunEngine() {
         LoggerLogMessage(ASender, ATimeStamp, ASeverity, AMessage);
       });
   engine.SetOnIdle([] { gui::Application::Instance().ProcessMessages(); });
+  engine.SetOnProgress([this](const TEngineProgress& AProgress) {
+    const int position = RunProgressPosition(InstallData->InstallType(), AProgress);
+    if (position >= 0) pbRunProgress->SetPosition(position);
+  });
   for (const auto& note : FNotes) engine.Logger().Info(note);
   // An error that leaves the engine ends the run; it is logged like every
   // other error so that the log of the run is kept and the finish page
@@ -847,6 +858,7 @@ void TfMain::SaveSetupLog() {
     mOutput->AppendParagraph("The setup log could not be saved: " + e.Message(), gui::kRed);
     mOutput->EndUpdate();
     FWasErrors = true;
+    pbRunProgress->SetState(gui::ProgressBar::State::Error);
   }
 }
 
@@ -860,6 +872,7 @@ void TfMain::LoggerLogMessage(TLogBase* /*ASender*/, TDateTime ATimeStamp, TLogS
     if (ASeverity >= lsError) {
       color = gui::kRed;
       FWasErrors = true;
+      pbRunProgress->SetState(gui::ProgressBar::State::Error);
     }
     mOutput->AppendParagraph(AMessage, color);
     mOutput->EndUpdate();
@@ -868,6 +881,8 @@ void TfMain::LoggerLogMessage(TLogBase* /*ASender*/, TDateTime ATimeStamp, TLogS
 }
 
 void TfMain::wFinishEnterPage() {
+  // The run is over and its result on the page: the taskbar button shows no progress any more.
+  pbRunProgress->SetInTaskbar(false);
   const bool uninstall = InstallData->InstallType() == itUninstall;
   std::string result;
   if (uninstall) {

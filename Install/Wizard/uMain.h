@@ -111,6 +111,7 @@ class TfMain : public gui::Form {
   gui::Label* lInstallDir;
   gui::Label* lDemosDir;
   gui::RichEdit* mOutput;
+  gui::ProgressBar* pbRunProgress;
   gui::Label* lblCompilerProgress;
   gui::Image* imageInformation;
   gui::Image* imageExclamation;

@@ -42,6 +42,16 @@ uncheck "Open the Vexorin Knowledge Book"
 click "Finish"
 )s";
 
+// The progress bar's lines of a transcript ("progress: 40%"), in order,
+// without the leading change mark.
+std::string ProgressLines(const std::string& output) {
+  std::string lines;
+  for (size_t at = output.find("progress: "); at != std::string::npos; at = output.find("progress: ", at + 1)) {
+    lines += output.substr(at, output.find('\n', at) + 1 - at);
+  }
+  return lines;
+}
+
 }  // namespace
 
 TEST_F(WizardRunTest, NewInstallationUpdateMaintenanceAndUninstallation) {
@@ -152,6 +162,44 @@ TEST_F(WizardRunTest, AFailingCompilerIsReportedOnTheFinishPage) {
   EXPECT_TRUE(Has(SetupLog(), ", Error]Error compiling package: vxVexorinD7.dpk\r\n"));
   // RAD Studio 12 got the suite all the same.
   EXPECT_TRUE(Has(Show(kProductKey), "; sub-key: Embarcadero RAD Studio 12 Win32 (Enterprise)\n"));
+}
+
+// Under the output pane the bar fills IDE by IDE, package by package: the
+// unpacking takes the first tenth, then Delphi 7 builds its two packages and
+// registers them.
+TEST_F(WizardRunTest, TheProgressBarFollowsTheRun) {
+  MakeMachine("delphi7");
+  auto run = Run(std::string(kToConfiguration) + R"s(click "Next >"
+expect "Compiling and Installing Packages"
+click "Next >"
+expect "Installation completed"
+click "Finish"
+)s");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  // Fourteen packages: seven run-time packages, each with its design-time package.
+  EXPECT_EQ(ProgressLines(run.output),
+            "progress: 0%\nprogress: 10%\nprogress: 16%\nprogress: 22%\nprogress: 28%\nprogress: 34%\n"
+            "progress: 40%\nprogress: 46%\nprogress: 52%\nprogress: 58%\nprogress: 64%\nprogress: 70%\n"
+            "progress: 76%\nprogress: 82%\nprogress: 88%\nprogress: 94%\nprogress: 100%\n")
+      << run.output;
+  // A failing compiler turns the bar red; the run still fills it.
+  std::filesystem::copy_file("/bin/false", machine + "/drive_c/Program Files (x86)/Borland/Delphi7/Bin/dcc32.exe",
+                             std::filesystem::copy_options::overwrite_existing);
+  run = Run(R"s(expect "Vexorin maintenance"
+click "Next >"
+click "Next >"
+expect "Choose IDE Targets"
+click "Delphi 7.0 (Enterprise)"
+click "Next >"
+expect "Configuration"
+click "Next >"
+expect "Compiling and Installing Packages"
+click "Next >"
+expect "Installation completed"
+click "Finish"
+)s");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(ProgressLines(run.output), "progress: 0%\nprogress: 0% (error)\nprogress: 100% (error)\n") << run.output;
 }
 
 TEST_F(WizardRunTest, CancelDuringTheRunLetsItCompleteAndEnds) {

@@ -1,6 +1,8 @@
 #include "common/StandIn.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/ConsoleIO.h"
 #include "platform/Environment.h"
@@ -19,6 +21,11 @@ ToolRun::ToolRun(std::string tool, int argc, char** argv) : tool_(std::move(tool
     std::exit(2);
   }
   args_ = platform::CommandLineArguments();
+  // A slow tool for tests of a window that must stay responsive while it waits.
+  if (const auto delay = platform::GetEnv(kDelayVariable)) {
+    const int ms = std::atoi(delay->c_str());
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
 }
 
 void ToolRun::Out(const std::string& line) const { platform::WriteStdOut(line + "\r\n"); }

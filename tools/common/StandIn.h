@@ -8,6 +8,9 @@
 
 namespace standin {
 
+// The milliseconds every stand-in tool waits before it starts its work, when set.
+inline constexpr const char* kDelayVariable = "VEXORIN_STANDIN_DELAY_MS";
+
 // One run of a stand-in tool.
 class ToolRun {
  public:

@@ -137,6 +137,13 @@ std::vector<std::string> RenderControl(Control& control) {
     case Kind::RichEdit:
       out.push_back("output: " + std::to_string(static_cast<RichEdit&>(control).Paragraphs().size()) + " lines");
       break;
+    case Kind::ProgressBar: {
+      const auto& bar = static_cast<ProgressBar&>(control);
+      const int percent = bar.Maximum() > 0 ? bar.Position() * 100 / bar.Maximum() : 0;
+      out.push_back("progress: " + std::to_string(percent) + "%" +
+                    (bar.GetState() == ProgressBar::State::Error ? " (error)" : "") + Marks(control));
+      break;
+    }
     case Kind::Image:
       out.push_back("picture: " + control.Caption());
       break;

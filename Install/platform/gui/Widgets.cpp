@@ -236,6 +236,25 @@ bool CheckListBox::ToggleLine(int index) {
   return true;
 }
 
+void ProgressBar::SetPosition(int value) {
+  value = std::clamp(value, 0, maximum_);
+  if (value == position_) return;
+  position_ = value;
+  Changed();
+}
+
+void ProgressBar::SetState(State value) {
+  if (value == state_) return;
+  state_ = value;
+  Changed();
+}
+
+void ProgressBar::SetInTaskbar(bool value) {
+  if (value == inTaskbar_) return;
+  inTaskbar_ = value;
+  Changed();
+}
+
 void RichEdit::Clear() {
   paragraphs_.clear();
   Changed();

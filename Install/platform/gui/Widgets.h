@@ -30,6 +30,7 @@ enum class Kind {
   ComboBox,
   CheckListBox,
   RichEdit,
+  ProgressBar,
   Image,
   Button,
   Bevel,
@@ -331,6 +332,28 @@ class RichEdit : public Control {
  private:
   std::vector<Paragraph> paragraphs_;
   int updating_ = 0;
+};
+
+// A bar that fills from 0 to its maximum. One bar of a form may also show
+// its progress on the form's taskbar button while the form is shown.
+class ProgressBar : public Control {
+ public:
+  enum class State { Normal, Error };
+  explicit ProgressBar(Control* parent, int maximum = 100) : Control(Kind::ProgressBar, parent), maximum_(maximum) {}
+  int Maximum() const { return maximum_; }
+  int Position() const { return position_; }
+  // Kept within 0 and the maximum.
+  void SetPosition(int value);
+  State GetState() const { return state_; }
+  void SetState(State value);
+  bool InTaskbar() const { return inTaskbar_; }
+  void SetInTaskbar(bool value);
+
+ private:
+  int maximum_;
+  int position_ = 0;
+  State state_ = State::Normal;
+  bool inTaskbar_ = false;
 };
 
 class Image : public Control {

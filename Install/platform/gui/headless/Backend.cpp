@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #ifdef _WIN32
@@ -28,6 +29,9 @@ struct State {
   std::vector<Form*> modal;       // the open modal forms, the active one last
   std::vector<Control*> pending;  // changed since the last print, in order
   std::string lastParagraph;      // the pane's latest text, not printed twice
+  // What was last printed of each progress bar: a bar moves in small steps,
+  // and only a change that shows is printed.
+  std::map<const Control*, std::string> lastProgress;
   std::string clipboard;
 };
 
@@ -64,6 +68,15 @@ Form* ActiveWindow() {
   return Application::Instance().MainForm();
 }
 
+// Notes what a printed window shows of its progress bars.
+void RememberProgress(Control& control) {
+  if (control.GetKind() == Kind::ProgressBar) {
+    const auto lines = RenderControl(control);
+    S().lastProgress[&control] = lines.empty() ? std::string() : lines.front();
+  }
+  for (const auto& child : control.Children()) RememberProgress(*child);
+}
+
 // Prints what changed on the active window since the last print.
 void Flush() {
   auto pending = std::move(S().pending);
@@ -76,7 +89,13 @@ void Flush() {
       continue;
     }
     if (control->GetKind() == Kind::Label && control->Caption() == S().lastParagraph) continue;
-    for (const auto& line : RenderControl(*control)) Print("  ~ " + line);
+    const auto lines = RenderControl(*control);
+    if (control->GetKind() == Kind::ProgressBar) {
+      std::string& last = S().lastProgress[control];
+      if (!lines.empty() && lines.front() == last) continue;
+      last = lines.empty() ? std::string() : lines.front();
+    }
+    for (const auto& line : lines) Print("  ~ " + line);
   }
 }
 
@@ -146,6 +165,7 @@ void Changed(Control& control) {
 }
 
 void Destroyed(Control& control) {
+  S().lastProgress.erase(&control);
   auto& pending = S().pending;
   for (auto it = pending.begin(); it != pending.end();) {
     it = *it == &control ? pending.erase(it) : it + 1;
@@ -169,6 +189,7 @@ void FormShown(Form& form) {
   if (&form != Application::Instance().MainForm()) S().modal.push_back(&form);
   S().pending.clear();
   Print(RenderWindow(form));
+  RememberProgress(form);
 }
 
 void PageShown(Wizard& wizard, WizardPage& /*page*/) {
@@ -176,6 +197,7 @@ void PageShown(Wizard& wizard, WizardPage& /*page*/) {
   if (form == nullptr || !form->IsShown()) return;
   S().pending.clear();
   Print(RenderWindow(*form));
+  RememberProgress(*form);
 }
 
 void RunModal(Form& form) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/gui/TextView.h"
+#include "platform/gui/win32/Taskbar.h"
 
 namespace gui::win32 {
 
@@ -428,6 +429,14 @@ void SyncOne(Control& control) {
     case Kind::RichEdit:
       if (static_cast<RichEdit&>(control).Paragraphs().empty()) SetText(hwnd, L"");
       break;
+    case Kind::ProgressBar: {
+      const auto& bar = static_cast<ProgressBar&>(control);
+      SendMessageW(hwnd, PBM_SETRANGE32, 0, bar.Maximum());
+      SendMessageW(hwnd, PBM_SETPOS, static_cast<WPARAM>(bar.Position()), 0);
+      SendMessageW(hwnd, PBM_SETSTATE, bar.GetState() == ProgressBar::State::Error ? PBST_ERROR : PBST_NORMAL, 0);
+      ShowTaskbarProgress(GetAncestor(hwnd, GA_ROOT), bar);
+      break;
+    }
     case Kind::Page: {
       auto& page = static_cast<WizardPage&>(control);
       if (HWND title = Part(page, Role::Title)) SetText(title, WindowText(page.Title()));
@@ -595,6 +604,10 @@ void Create(Control& control, HWND parent) {
       cls = RICHEDIT_CLASSW;
       style |= WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
       exStyle |= WS_EX_CLIENTEDGE;
+      text.clear();
+      break;
+    case Kind::ProgressBar:
+      cls = PROGRESS_CLASSW;
       text.clear();
       break;
     case Kind::Form:
