@@ -144,8 +144,15 @@ bool StartsWithDir(const std::string& dir, const std::string& prefix) {
   return !prefix.empty() && platform::StartsTextLocale(dir, prefix + "\\");
 }
 
-// The variables a batch file sets with "set NAME=VALUE", %NAME% referring to
-// a variable set earlier in the same file.
+}  // namespace
+
+const std::string& InitialPath() {
+  static const std::string empty;
+  return SavedInitialPath() ? *SavedInitialPath() : empty;
+}
+
+// ---- batch files ----
+
 std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text) {
   std::map<std::string, std::string, platform::AsciiCaseLess> vars;
   for (const std::string& textLine : SplitLines(text)) {
@@ -171,13 +178,6 @@ std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(c
     vars[name] = value;
   }
   return vars;
-}
-
-}  // namespace
-
-const std::string& InitialPath() {
-  static const std::string empty;
-  return SavedInitialPath() ? *SavedInitialPath() : empty;
 }
 
 // ---- path lists ----
