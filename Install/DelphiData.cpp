@@ -139,13 +139,24 @@ struct Key {
 
 std::string WithoutTrailingBackslash(const std::string& path) { return ExcludeTrailingPathDelimiter(path); }
 
-// Compared by the user's locale, as the IDE compares its folders.
+// Whether `dir` lies below the folder `prefix`, compared by the user's locale
+// as the IDE compares its folders. Callers cut `dir` at prefix.size(), so the
+// folder's spelling in `dir` must be as long as `prefix`: a spelling that
+// folds to it with another length ("\u017F" for "s") is not taken for it.
 bool StartsWithDir(const std::string& dir, const std::string& prefix) {
-  return !prefix.empty() && platform::StartsTextLocale(dir, prefix + "\\");
+  return !prefix.empty() && dir.size() > prefix.size() && dir[prefix.size()] == '\\' &&
+         platform::SameTextLocale(std::string_view(dir).substr(0, prefix.size()), prefix);
 }
 
-// The variables a batch file sets with "set NAME=VALUE", %NAME% referring to
-// a variable set earlier in the same file.
+}  // namespace
+
+const std::string& InitialPath() {
+  static const std::string empty;
+  return SavedInitialPath() ? *SavedInitialPath() : empty;
+}
+
+// ---- batch files ----
+
 std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text) {
   std::map<std::string, std::string, platform::AsciiCaseLess> vars;
   for (const std::string& textLine : SplitLines(text)) {
@@ -171,13 +182,6 @@ std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(c
     vars[name] = value;
   }
   return vars;
-}
-
-}  // namespace
-
-const std::string& InitialPath() {
-  static const std::string empty;
-  return SavedInitialPath() ? *SavedInitialPath() : empty;
 }
 
 // ---- path lists ----

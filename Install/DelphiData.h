@@ -3,11 +3,14 @@
 // package lists, environment variables) read into memory and written back.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "platform/Text.h"
 
 enum TCompileTargetPlatform { ctpWin32, ctpWin64 };
 enum TPersonalityType { persDelphi, persBCB };
@@ -21,6 +24,10 @@ using TStringList = std::vector<std::string>;
 void SplitPaths(const std::string& text, TStringList& list);
 // Joins the entries with ";"; an empty list gives "".
 std::string JoinPaths(const TStringList& list);
+
+// The variables a batch file such as the IDE's bin\rsvars.bat sets with
+// "set NAME=VALUE", %NAME% replaced by a variable set earlier in the same file.
+std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text);
 
 class TDelphiPackage {
  public:

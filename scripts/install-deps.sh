@@ -18,6 +18,7 @@ packages=(
   libpcre2-dev libpugixml-dev libicu-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   7zip mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   wine wine32:i386 wine64 xvfb xauth python3
+  clang libclang-rt-14-dev
 )
 if [ $native_only = 1 ]; then
   packages=(build-essential cmake ninja-build ccache pkg-config clang-format libpcre2-dev libpugixml-dev libicu-dev googletest

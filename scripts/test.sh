@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: the
 # native build on the simulated machine, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows build under Wine.
+# UndefinedBehaviorSanitizer, the fuzz targets over their seed corpora, and the
+# Windows build under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -18,5 +19,7 @@ echo "== test native"
 ctest --preset native
 echo "== test native-asan"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset native-asan
+echo "== fuzz targets over their corpora"
+scripts/fuzz.sh replay
 echo "== test mingw under Wine"
 scripts/wine-tests.sh

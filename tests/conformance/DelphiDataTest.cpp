@@ -256,6 +256,14 @@ TEST_F(DiscoveryTest, LibraryPathsAndMacros) {
   EXPECT_EQ(win64->InsertDirMacros(projects + "\\Demo"), "$(BDSPROJECTSDIR)\\Demo");
   EXPECT_EQ(win64->InsertDirMacros(ide.Dir() + "\\Public\\RAD Studio\\15.0\\Bpl"), "$(BDSCOMMONDIR)\\Bpl");
   EXPECT_EQ(win64->InsertDirMacros("D:\\Elsewhere"), "D:\\Elsewhere");
+  // Another letter case is the same folder; a spelling of another length (the
+  // long s, U+017F, which folds to "s") is left whole, not cut in the wrong place.
+  EXPECT_EQ(win64->InsertDirMacros(platform::AsciiUpperCase(root) + "\\lib"), "$(BDS)\\lib");
+  std::string longS = root;
+  const size_t s = longS.find_first_of("sS", 3);
+  ASSERT_NE(s, std::string::npos);
+  longS.replace(s, 1, "\xC5\xBF");
+  EXPECT_EQ(win64->InsertDirMacros(longS + "\\lib"), longS + "\\lib");
 }
 
 TEST_F(DiscoveryTest, ClassicIdeMacrosAndDefaults) {
