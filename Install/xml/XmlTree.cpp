@@ -109,11 +109,20 @@ void TXmlDocument::LoadFromText(const std::string& bytes, const std::string& sou
   }
   const std::string& text = encoding == pugi::encoding_utf8 ? decoded : bytes;
   // pugixml reads no DTD: no external entity is fetched and no entity other
-  // than the predefined ones and character references is expanded.
-  const pugi::xml_parse_result result = FDocument.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
+  // than the predefined ones and character references is expanded. A
+  // document type declaration is refused: the references to its entities
+  // would stay as text and be written back escaped, and the declaration lost.
+  const pugi::xml_parse_result result =
+      FDocument.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype, encoding);
   if (!result) {
     throw Exception("Cannot read the XML file " + source + ": " + result.description() + " at offset " +
                     std::to_string(result.offset));
+  }
+  for (pugi::xml_node node = FDocument.first_child(); node; node = node.next_sibling()) {
+    if (node.type() == pugi::node_doctype) {
+      FDocument.reset();
+      throw Exception("Cannot read the XML file " + source + ": a document type declaration (DOCTYPE) is not allowed");
+    }
   }
   if (!FDocument.document_element()) throw Exception("Cannot read the XML file " + source + ": no root element");
 }

@@ -320,6 +320,11 @@ TEST_F(BadInputTest, EnvOptionsProjVariants) {
        "<?xml version=\"1.0\" encoding=\"shift_jis\"?><Project/>",
        prefix + "the encoding shift_jis is not supported",
        {}},
+      {"a DOCTYPE with nested entities", laughs, prefix + "a document type declaration (DOCTYPE) is not allowed", {}},
+      {"a DOCTYPE with an external entity",
+       external,
+       prefix + "a document type declaration (DOCTYPE) is not allowed",
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
