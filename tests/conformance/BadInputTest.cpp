@@ -320,6 +320,7 @@ TEST_F(BadInputTest, EnvOptionsProjVariants) {
        "<?xml version=\"1.0\" encoding=\"shift_jis\"?><Project/>",
        prefix + "the encoding shift_jis is not supported",
        {}},
+      {"100,000 levels deep", deep, prefix + "elements nested deeper than 1000 levels", {}},
       {"a DOCTYPE with nested entities", laughs, prefix + "a document type declaration (DOCTYPE) is not allowed", {}},
       {"a DOCTYPE with an external entity",
        external,
