@@ -144,9 +144,16 @@ bool StartsWithDir(const std::string& dir, const std::string& prefix) {
   return !prefix.empty() && platform::StartsTextLocale(dir, prefix + "\\");
 }
 
+// The longest value an environment variable can hold. A batch file that
+// makes one longer (a line doubling a value, repeated) is not run further:
+// left alone, 40 such lines would ask for a terabyte.
+constexpr size_t kMaxVariableValue = 32767;
+
 // The variables a batch file sets with "set NAME=VALUE", %NAME% referring to
-// a variable set earlier in the same file.
-std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text) {
+// a variable set earlier in the same file. Raises Exception, naming the file,
+// for a value longer than a variable holds.
+std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text,
+                                                                               const std::string& file) {
   std::map<std::string, std::string, platform::AsciiCaseLess> vars;
   for (const std::string& textLine : SplitLines(text)) {
     std::string line = Trim(textLine);
@@ -167,6 +174,10 @@ std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(c
       auto it = vars.find(raw.substr(i + 1, close - i - 1));
       if (it != vars.end()) value += it->second;
       i = close;
+      if (value.size() > kMaxVariableValue) {
+        throw Exception("Cannot read " + file + ": the value of " + name + " grows beyond " +
+                        std::to_string(kMaxVariableValue) + " characters");
+      }
     }
     vars[name] = value;
   }
@@ -567,7 +578,7 @@ std::string TCompileTarget::ReadCommonProjectsDir() const {
     const uint32_t code = platform::LastErrorCode();
     throw EOSError("Cannot read " + batch + ": " + Trim(platform::SystemErrorText(code)), code);
   }
-  const auto vars = ReadBatchVariables(*text);
+  const auto vars = ReadBatchVariables(*text, batch);
   auto it = vars.find("BDSCOMMONDIR");
   if (it != vars.end() && !it->second.empty()) return it->second;
   return JoinPath(JoinPath(platform::KnownFolderPath(platform::KnownFolder::CommonDocuments), "RAD Studio"),

@@ -369,6 +369,8 @@ TEST_F(BadInputTest, RsvarsBatVariants) {
       {"a reference to itself", "@SET BDSCOMMONDIR=%BDSCOMMONDIR%\\Shared\r\n", "\\Shared"},
       {"an unterminated reference", "@SET BDSCOMMONDIR=D:\\50%\r\n", "D:\\50%"},
       {"1 MB of lines", manyLines, "C:\\Last"},
+      {"a value doubled 40 times", doubling,
+       "error: Cannot read " + rsvars + ": the value of X grows beyond 32767 characters"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
