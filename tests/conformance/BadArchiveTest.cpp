@@ -35,6 +35,8 @@ TEST(BadArchiveTest, TruncatedCorruptAndPasswordProtected) {
       {"cut short", whole.substr(0, whole.size() / 2), ""},
       {"only its signature", whole.substr(0, 32), ""},
       {"damaged in the middle", corrupt, ""},
+      {"a password on the contents", "", BAD_ARCHIVES_DIR "/password.arc"},
+      {"a password on the contents and the names", "", BAD_ARCHIVES_DIR "/password-names.arc"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
