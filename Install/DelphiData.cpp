@@ -148,6 +148,11 @@ bool StartsWithDir(const std::string& dir, const std::string& prefix) {
          platform::SameTextLocale(std::string_view(dir).substr(0, prefix.size()), prefix);
 }
 
+// The longest value an environment variable can hold. A batch file that
+// makes one longer (a line doubling a value, repeated) is not run further:
+// left alone, 40 such lines would ask for a terabyte.
+constexpr size_t kMaxVariableValue = 32767;
+
 }  // namespace
 
 const std::string& InitialPath() {
@@ -157,7 +162,8 @@ const std::string& InitialPath() {
 
 // ---- batch files ----
 
-std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text) {
+std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text,
+                                                                               const std::string& file) {
   std::map<std::string, std::string, platform::AsciiCaseLess> vars;
   for (const std::string& textLine : SplitLines(text)) {
     std::string line = Trim(textLine);
@@ -178,6 +184,10 @@ std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(c
       auto it = vars.find(raw.substr(i + 1, close - i - 1));
       if (it != vars.end()) value += it->second;
       i = close;
+      if (value.size() > kMaxVariableValue) {
+        throw Exception("Cannot read " + file + ": the value of " + name + " grows beyond " +
+                        std::to_string(kMaxVariableValue) + " characters");
+      }
     }
     vars[name] = value;
   }
@@ -571,7 +581,7 @@ std::string TCompileTarget::ReadCommonProjectsDir() const {
     const uint32_t code = platform::LastErrorCode();
     throw EOSError("Cannot read " + batch + ": " + Trim(platform::SystemErrorText(code)), code);
   }
-  const auto vars = ReadBatchVariables(*text);
+  const auto vars = ReadBatchVariables(*text, batch);
   auto it = vars.find("BDSCOMMONDIR");
   if (it != vars.end() && !it->second.empty()) return it->second;
   return JoinPath(JoinPath(platform::KnownFolderPath(platform::KnownFolder::CommonDocuments), "RAD Studio"),

@@ -27,7 +27,9 @@ std::string JoinPaths(const TStringList& list);
 
 // The variables a batch file such as the IDE's bin\rsvars.bat sets with
 // "set NAME=VALUE", %NAME% replaced by a variable set earlier in the same file.
-std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text);
+// Raises Exception, naming `file`, for a value longer than a variable holds.
+std::map<std::string, std::string, platform::AsciiCaseLess> ReadBatchVariables(const std::string& text,
+                                                                               const std::string& file);
 
 class TDelphiPackage {
  public:

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "AnsiPaths.h"
 #include "Utils.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
@@ -55,7 +56,9 @@ std::string WriteSetupLog(const std::string& AInstallDir, const std::vector<std:
   const std::string path = IncludeTrailingPathDelimiter(AInstallDir) + "setup.log";
   std::string text;
   for (const auto& line : ABuildLog) text.append(line).append("\r\n");
-  if (!platform::WriteFileBytes(path, platform::Utf8ToAnsi(text))) {
+  // In the ANSI code page; a character it lacks is written as its code point
+  // (a folder C:\Users\<U+738B><U+4F1F>), not as a question mark.
+  if (!platform::WriteFileBytes(path, Utf8ToAnsiReadable(text))) {
     code = platform::LastErrorCode();
     throw EOSError(std::string("Cannot write the setup log \"").append(path).append("\": ").append(ErrorReason(code)),
                    code);

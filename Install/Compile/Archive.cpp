@@ -91,8 +91,12 @@ void TCompiler::ExtractArchive(bool AForceExtract) {
   archive += setupDir;
   archive += "\\data.arc\"";
 
+  // A password on the command line: the archiver never asks for one (at the
+  // end of its input it would report "User stopped the process"), and an
+  // archive that has one fails as a damaged archive does.
+  const std::string mode = "x -t7z -y -pNoPassword ";
   FLogger->Info("Extracting component files...");
-  std::string parameters = "x -t7z -y ";
+  std::string parameters = mode;
   parameters += archive;
   parameters += " \"*\" ";
   parameters += ExclusionSwitches(AForceExtract);
@@ -101,7 +105,7 @@ void TCompiler::ExtractArchive(bool AForceExtract) {
   FLogger->Info("Extracting completed...");
 
   FLogger->Info("Extracting Demo files...");
-  parameters = "x -t7z -y ";
+  parameters = mode;
   parameters += archive;
   parameters += " \"Demos\" ";
   RunArchiver(command, parameters, target, setupDir);

@@ -2,6 +2,7 @@
 // temporary configuration file, or bpr2mak and make for C++Builder before RAD
 // Studio; then the .bpl check, the copy into the system folder and the object
 // files unpacked from the import library.
+#include "AnsiPaths.h"
 #include "CapExec.h"
 #include "Compile/Compiler.h"
 #include "Compile/InstallData.h"
@@ -37,8 +38,10 @@ std::string Quoted(const char* option, const std::string& value) {
 
 std::string Quoted(const std::string& value) { return Quoted("", value); }
 
-// "-U", "-I", "-R" and "-O", each with the same quoted value.
-void AddSearchOptions(std::vector<std::string>& lines, const std::string& value) {
+// "-U", "-I", "-R" and "-O", each with the same quoted list of folders. The
+// file is in the ANSI code page, so each folder is in a form it holds.
+void AddSearchOptions(std::vector<std::string>& lines, const std::string& folders) {
+  const std::string value = AnsiSafePathList(folders);
   for (const char* option : {"-U", "-I", "-R", "-O"}) lines.push_back(Quoted(option, value));
 }
 
@@ -66,9 +69,9 @@ bool BeginsWithLetter(const std::string& line) {
 
 std::vector<std::string> TCompiler::CompilerConfig(TTargetOptions& TargetOptions) const {
   TCompileTarget& target = TargetOptions.Target();
-  const std::string bplDir = TargetOptions.BPLDir();
-  const std::string objDir = TargetOptions.ObjOutDir();
-  const std::string hppDir = TargetOptions.HppOutDir();
+  const std::string bplDir = AnsiSafePath(TargetOptions.BPLDir());
+  const std::string objDir = AnsiSafePath(TargetOptions.ObjOutDir());
+  const std::string hppDir = AnsiSafePath(TargetOptions.HppOutDir());
   std::vector<std::string> lines{"-Q -B -H+ -W+"};
   if (target.IsBDS() && target.SupportedPersonalities().count(persBCB) != 0) lines.emplace_back("-JL");
   lines.push_back(" -D" + EditionSymbol(TargetOptions.InstallData().Version()));
@@ -118,7 +121,9 @@ void TCompiler::CompilePackage(TTargetOptions& TargetOptions, const std::string&
 }
 
 void TCompiler::CompileWithMake(TTargetOptions& TargetOptions, const std::string& PackageFile) {
-  const std::string packagesDir = TargetOptions.PackagesDir();
+  // bpr2mak and make of C++Builder 5 and 6 are ANSI programs: the system
+  // hands them their command line and working folder in the ANSI code page.
+  const std::string packagesDir = AnsiSafePath(TargetOptions.PackagesDir());
   const std::string bpr2mak = Quoted(TargetOptions.GetBpr2Mak());
   // The suite's make-file template lives in the installation folder, which
   // nothing of the setup writes and the removal of an update deletes; without
@@ -127,7 +132,7 @@ void TCompiler::CompileWithMake(TTargetOptions& TargetOptions, const std::string
   std::string parameters = " ";
   if (platform::FileExists(makeTemplate)) {
     parameters += "-t\"";
-    parameters += makeTemplate;
+    parameters += AnsiSafePath(makeTemplate);
     parameters += "\" ";
   }
   parameters += '"';
@@ -152,7 +157,9 @@ void TCompiler::CompileWithDcc(TTargetOptions& TargetOptions, const std::string&
   const bool win64 = target.Platform() == ctpWin64;
   const std::string configFile =
       IncludeTrailingPathDelimiter(TargetOptions.PackagesDir()) + (win64 ? "dcc64.cfg" : "dcc32.cfg");
+  // Before anything is written: a path the file cannot hold stops this IDE.
   const std::vector<std::string> lines = CompilerConfig(TargetOptions);
+  const std::string workingDir = AnsiSafePath(TargetOptions.PackagesDir());
   std::string text;
   for (const auto& line : lines) {
     text += line;
@@ -168,7 +175,7 @@ void TCompiler::CompileWithDcc(TTargetOptions& TargetOptions, const std::string&
     const std::string command = Quoted(win64 ? target.Dcc64() : target.Dcc32());
     const std::string parameters = Quoted(PackageFile);
     FLogger->Debug(command + " " + parameters);
-    if (RunTool(command, parameters, TargetOptions.PackagesDir()) != 0) {
+    if (RunTool(command, parameters, workingDir) != 0) {
       throw Exception("Error compiling package: " + PackageFile);
     }
   } catch (...) {

@@ -47,6 +47,30 @@ uint32_t SingleByteCodePage(const std::string& name) {
   return 0;
 }
 
+// Deeper than any file the IDE writes. Saving indents each level, so a
+// document 100,000 levels deep would be written as 10 GB of blanks.
+constexpr size_t kMaxDepth = 1000;
+
+// Whether elements are nested deeper than kMaxDepth, found without recursion.
+bool TooDeep(const pugi::xml_node& root) {
+  size_t depth = 0;
+  pugi::xml_node node = root;
+  while (node) {
+    if (pugi::xml_node child = node.first_child()) {
+      node = child;
+      if (++depth > kMaxDepth) return true;
+      continue;
+    }
+    while (node && !node.next_sibling()) {
+      node = node.parent();
+      if (depth == 0) return false;
+      --depth;
+    }
+    if (node) node = node.next_sibling();
+  }
+  return false;
+}
+
 bool StartsWithByteOrderMark(const std::string& bytes) {
   return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 || bytes.compare(0, 2, "\xFF\xFE") == 0 ||
          bytes.compare(0, 2, "\xFE\xFF") == 0;
@@ -109,13 +133,27 @@ void TXmlDocument::LoadFromText(const std::string& bytes, const std::string& sou
   }
   const std::string& text = encoding == pugi::encoding_utf8 ? decoded : bytes;
   // pugixml reads no DTD: no external entity is fetched and no entity other
-  // than the predefined ones and character references is expanded.
-  const pugi::xml_parse_result result = FDocument.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
+  // than the predefined ones and character references is expanded. A
+  // document type declaration is refused: the references to its entities
+  // would stay as text and be written back escaped, and the declaration lost.
+  const pugi::xml_parse_result result =
+      FDocument.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype, encoding);
   if (!result) {
     throw Exception("Cannot read the XML file " + source + ": " + result.description() + " at offset " +
                     std::to_string(result.offset));
   }
+  for (pugi::xml_node node = FDocument.first_child(); node; node = node.next_sibling()) {
+    if (node.type() == pugi::node_doctype) {
+      FDocument.reset();
+      throw Exception("Cannot read the XML file " + source + ": a document type declaration (DOCTYPE) is not allowed");
+    }
+  }
   if (!FDocument.document_element()) throw Exception("Cannot read the XML file " + source + ": no root element");
+  if (TooDeep(FDocument)) {
+    FDocument.reset();
+    throw Exception("Cannot read the XML file " + source + ": elements nested deeper than " +
+                    std::to_string(kMaxDepth) + " levels");
+  }
 }
 
 void TXmlDocument::LoadFromFile(const std::string& path) {

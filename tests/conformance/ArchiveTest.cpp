@@ -96,7 +96,7 @@ TEST_F(ArchiveTest, LeavesOutTheFoldersOfAbsentIdeVersions) {
   }
   EXPECT_EQ(infoLogged, info);
   EXPECT_TRUE(Contains(log, "Change dir: " + demo));
-  EXPECT_TRUE(Contains(log, "Process params: x -t7z -y \"" + setupDir + "\\data.arc\" \"Demos\" "));
+  EXPECT_TRUE(Contains(log, "Process params: x -t7z -y -pNoPassword \"" + setupDir + "\\data.arc\" \"Demos\" "));
 }
 
 TEST_F(ArchiveTest, ExclusionSwitches) {
@@ -104,7 +104,7 @@ TEST_F(ArchiveTest, ExclusionSwitches) {
   machine.Load();
   ASSERT_EQ(Extract(false), "");
   const std::string params = ParametersLogged();
-  const std::string archive = "x -t7z -y \"" + setupDir + "\\data.arc\" \"*\" ";
+  const std::string archive = "x -t7z -y -pNoPassword \"" + setupDir + "\\data.arc\" \"*\" ";
   ASSERT_TRUE(StrStartsWith(params, archive, false)) << params;
   // Version 1 first, Delphi 5 with its C++Builder counterpart, no switch for 7 or 13, Demos last.
   EXPECT_TRUE(StrStartsWith(params, archive + " -x!\"Delphi1\"  -x!\"Delphi1x64\"  -x!\"Packages\\Delphi1\" ", false));

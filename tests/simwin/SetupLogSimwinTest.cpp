@@ -39,10 +39,11 @@ TEST_F(SetupLogSimwinTest, LineUsesLocalTimeAndTheMachinesTimeSeparator) {
 
 TEST_F(SetupLogSimwinTest, WrittenInTheAnsiCodePage) {
   const std::string path = WriteSetupLog(dir, {"Gr\u00F6\u00DFe \u20AC", "\u65E5\u672C"});
-  // Code page 1252 has o umlaut, sharp s and the euro sign, but no Japanese.
+  // Code page 1252 has o umlaut, sharp s and the euro sign, but no Japanese:
+  // those are written as their code points, readable, not as question marks.
   EXPECT_EQ(platform::ReadFileBytes(path),
             "Gr\xF6\xDF"
-            "e \x80\r\n??\r\n");
+            "e \x80\r\n<U+65E5><U+672C>\r\n");
 }
 
 TEST_F(SetupLogSimwinTest, AFileThatCannotBeWrittenKeepsTheOldOneAndSaysWhy) {

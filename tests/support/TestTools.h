@@ -2,9 +2,12 @@
 // the test's machine so that they run from a Windows path there.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/Registry.h"
 
 // Places the program built at `builtPath` (a path of the build) at `windowsPath`.
 // Fails the test when it cannot.
@@ -50,3 +53,9 @@ class RunningProcess {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// Writes a registry value of any type with its raw bytes (REG_BINARY,
+// REG_MULTI_SZ, REG_QWORD, REG_NONE ...), which the program itself never
+// writes; creates the key. Fails the test when it cannot.
+void SetRawRegistryValue(platform::RegRoot root, const std::string& key, const std::string& name, uint32_t type,
+                         const std::string& bytes);

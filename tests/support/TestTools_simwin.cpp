@@ -53,3 +53,12 @@ std::string FolderThatCannotBeCreated(const std::string& dir) {
   simwin::Machine::Current().AddFault(simwin::FaultKind::FileCreate, folder);
   return folder;
 }
+
+void SetRawRegistryValue(platform::RegRoot root, const std::string& key, const std::string& name, uint32_t type,
+                         const std::string& bytes) {
+  auto& machine = simwin::Machine::Current();
+  auto& hive = machine.Hive();
+  auto& node = hive.CreateKey(root == platform::RegRoot::LocalMachine ? hive.LocalMachine() : hive.CurrentUser(), key);
+  node.SetValue(name, type, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  ASSERT_TRUE(machine.SaveHive()) << key << " " << name;
+}

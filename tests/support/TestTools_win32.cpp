@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "TestTools.h"
 #include "Utils.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
+#include "platform/Text.h"
 
 std::string BuildPathAsWindowsPath(const std::string& builtPath) {
   if (builtPath.empty() || builtPath[0] != '/') return builtPath;
@@ -56,3 +58,20 @@ ProgramInPackage::~ProgramInPackage() {
 }
 
 std::string FolderThatCannotBeCreated(const std::string& /*dir*/) { return "Z:\\sys\\vexorin-denied"; }
+
+void SetRawRegistryValue(platform::RegRoot root, const std::string& key, const std::string& name, uint32_t type,
+                         const std::string& bytes) {
+  const std::u16string wideKey = platform::Utf8ToUtf16(key);
+  const std::u16string wideName = platform::Utf8ToUtf16(name);
+  const bool machine = root == platform::RegRoot::LocalMachine;
+  HKEY handle = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                            reinterpret_cast<const wchar_t*>(wideKey.c_str()), 0, nullptr, 0,
+                            KEY_SET_VALUE | (machine ? KEY_WOW64_32KEY : 0), nullptr, &handle, nullptr),
+            ERROR_SUCCESS)
+      << key;
+  const LONG rc = RegSetValueExW(handle, reinterpret_cast<const wchar_t*>(wideName.c_str()), 0, type,
+                                 reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  RegCloseKey(handle);
+  ASSERT_EQ(rc, ERROR_SUCCESS) << key << " " << name;
+}

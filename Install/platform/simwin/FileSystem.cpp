@@ -292,7 +292,9 @@ std::string ShortPathOf(const std::string& path) {
   const std::string& root = Machine::Current().Root();
   std::string host = root + "/drive_" + static_cast<char>(r->full[0] - 'A' + 'a');
   std::string out = r->full.substr(0, 3);
-  // Walk the resolved host path name by name below the drive folder.
+  std::string longPath = out;
+  // Walk the resolved host path name by name below the drive folder; a name
+  // without a short form stays as it is, as GetShortPathName leaves it.
   const std::string rest = r->host.size() > host.size() ? r->host.substr(host.size() + 1) : "";
   size_t pos = 0;
   bool first = true;
@@ -300,8 +302,12 @@ std::string ShortPathOf(const std::string& path) {
     size_t next = rest.find('/', pos);
     if (next == std::string::npos) next = rest.size();
     const std::string name = rest.substr(pos, next - pos);
-    if (!first) out += '\\';
-    out += simwin::ShortNameIn(host, name);
+    if (!first) {
+      out += '\\';
+      longPath += '\\';
+    }
+    longPath += name;
+    out += Machine::Current().HasShortName(longPath) ? simwin::ShortNameIn(host, name) : name;
     host += "/" + name;
     first = false;
     pos = next + 1;

@@ -223,7 +223,7 @@ MachineSettings MachineSettings::Parse(const std::string& text) {
       if (line.back() != ']') fail("unterminated section name");
       section = line.substr(1, line.size() - 2);
       if (section != "machine" && section != "folders" && section != "environment" && section != "processes" &&
-          section != "errors" && section != "faults") {
+          section != "errors" && section != "faults" && section != "short-names") {
         fail("unknown section [" + section + "]");
       }
       continue;
@@ -298,6 +298,9 @@ MachineSettings MachineSettings::Parse(const std::string& text) {
         }
       }
       if (!known) fail("unknown key '" + key + "' in [faults]");
+    } else if (section == "short-names") {
+      if (key != "none") fail("unknown key '" + key + "' in [short-names]");
+      s.noShortNames.push_back(value);
     }
   }
   return s;
@@ -334,6 +337,10 @@ std::string MachineSettings::Serialize() const {
     for (const auto& n : kFaultNames) {
       if (n.kind == f.kind) out << n.name << "=" << f.path << "\n";
     }
+  }
+  if (!noShortNames.empty()) {
+    out << "\n[short-names]\n";
+    for (const auto& path : noShortNames) out << "none=" << path << "\n";
   }
   return out.str();
 }
@@ -513,6 +520,13 @@ bool Machine::IsFaultedWithin(FaultKind kind, const std::string& path) const {
     if (f.kind == kind && (IsSameOrBelow(path, f.path) || IsSameOrBelow(f.path, path))) return true;
   }
   return false;
+}
+
+bool Machine::HasShortName(const std::string& path) const {
+  for (const auto& none : settings_.noShortNames) {
+    if (IsSameOrBelow(path, none)) return false;
+  }
+  return true;
 }
 
 std::optional<std::string> Machine::FullPath(const std::string& path, uint32_t& error) const {

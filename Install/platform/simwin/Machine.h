@@ -66,6 +66,9 @@ struct MachineSettings {
   // Texts for system error codes, added to the built-in ones.
   std::map<uint32_t, std::string> errors;
   std::vector<Fault> faults;
+  // Names at or below these paths have no short (8.3) form, as on a volume
+  // whose 8.3 name creation was off when they were made ([short-names] none=).
+  std::vector<std::string> noShortNames;
 
   // Defaults for a user: the folders a 32-bit program sees on 64-bit Windows 10.
   static MachineSettings Defaults(const std::string& userName);
@@ -101,6 +104,8 @@ class Machine {
   // A fault of the kind at the path or anywhere below it: a folder whose
   // content cannot be deleted cannot be moved or deleted whole either.
   bool IsFaultedWithin(FaultKind kind, const std::string& path) const;
+  // Whether the name at this full Windows path has a short (8.3) form.
+  bool HasShortName(const std::string& path) const;
 
   // Windows paths. FullPath makes a path absolute against the current folder.
   std::optional<std::string> FullPath(const std::string& path, uint32_t& error) const;
