@@ -7,7 +7,7 @@
 enum TExitCode : int {
   kExitSuccess = 0,
   kExitHelp = 1,                 // the help screen was shown
-  kExitCannotStart = 2,          // no simulated machine, or no way to show the windows
+  kExitCannotStart = 2,          // no simulated machine, no way to show the windows, or Setup runs already
   kExitScriptFailed = 3,         // a scripted run met a step it could not do
   kExitCompletedWithErrors = 4,  // unattended: the run went through, with errors in its log
   kExitNothingToDo = 5,          // unattended: nothing to install or update; nothing changed

@@ -1,5 +1,6 @@
-// Program start: the platform backend, the command line, the installation
-// data, then the no-IDE dialog or the wizard and the message loop.
+// Program start: the platform backend, the command line, the lock that lets
+// one setup program run at a time, the installation data, then the no-IDE
+// dialog or the wizard and the message loop.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "Wizard/uNoIDEWarning.h"
 #include "platform/ConsoleIO.h"
 #include "platform/Environment.h"
+#include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 #include "platform/gui/Script.h"
 #include "platform/gui/Widgets.h"
@@ -22,11 +24,32 @@ namespace {
 // An unattended run: --autoinstall or --autoupdate.
 bool UnattendedRun() { return CmdOptions->AutoInstall() || CmdOptions->AutoUpdate(); }
 
+// The name of the lock that lets one setup program run at a time.
+constexpr const char* kInstanceLockName = "Orlenta.Vexorin.Setup";
+
+// True when this is the only setup program running; otherwise a message box
+// says why this one ends.
+bool OnlyRun(const platform::InstanceLock& lock) {
+  switch (lock.GetStatus()) {
+    case platform::InstanceLock::Status::Held:
+      return true;
+    case platform::InstanceLock::Status::HeldElsewhere:
+      gui::MessageBox("Vexorin Setup is already running. Finish or close it before you start Setup again.",
+                      gui::Application::Instance().Title(), gui::MsgButtons::Ok, gui::MsgIcon::Warning);
+      return false;
+    case platform::InstanceLock::Status::Failed:
+      break;
+  }
+  gui::MessageBox("Setup cannot tell whether it is running already: " + lock.FailedCall() +
+                      " failed with system error " + std::to_string(lock.ErrorCode()) + ".",
+                  gui::Application::Instance().Title(), gui::MsgButtons::Ok, gui::MsgIcon::Error);
+  return false;
+}
+
 // The start-up sequence after the command line: true when the wizard runs;
 // otherwise the exit code says why not.
 bool StartUp(int& exitCode) {
   gui::Application& application = gui::Application::Instance();
-  application.SetTitle("Vexorin Installer");
 
   // Relative names (version, markers, data.arc, 7z.exe) refer to the package
   // folder beside the executable.
@@ -81,9 +104,16 @@ int main(int argc, char** argv) {
     return kExitCannotStart;
   }
 
+  gui::Application::Instance().SetTitle("Vexorin Installer");
+  // One setup program at a time: two runs would write the same IDE
+  // configuration at once. Taken before the installation is read or anything
+  // changes, and held until the program ends.
+  const platform::InstanceLock instanceLock(kInstanceLockName);
   int exitCode = kExitSuccess;
   try {
-    if (StartUp(exitCode)) {
+    if (!OnlyRun(instanceLock)) {
+      exitCode = kExitCannotStart;
+    } else if (StartUp(exitCode)) {
       TfMain main;
       gui::Application::Instance().SetMainForm(&main);
       main.Show();

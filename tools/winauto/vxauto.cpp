@@ -163,6 +163,8 @@ class Driver {
     for (;;) {
       if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return;
       HWND form = FormWindow();
+      // A message box before any form (the program cannot start): no handler runs.
+      if (form == nullptr && ActiveWindow() != nullptr) return;
       if (form != nullptr) {
         const auto cookie = ++cookie_;
         PostMessageW(form, syncMessage_, 0, static_cast<LPARAM>(cookie));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Util.h"
 
 namespace platform {
@@ -93,20 +94,29 @@ std::string SystemErrorText(uint32_t code) {
 std::optional<FileVersionNumbers> FileVersionOf(const std::string& path) {
   const auto wpath = WideName(path);
   if (!wpath) return std::nullopt;
+  // version.dll is not a known DLL: loaded from the system folder.
+  const auto getSize =
+      win32::SystemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+  const auto getInfo = win32::SystemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+  const auto queryValue = win32::SystemFunction<decltype(&VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+  if (getSize == nullptr || getInfo == nullptr || queryValue == nullptr) {
+    win32::FailWithLastError();
+    return std::nullopt;
+  }
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(wpath->c_str(), &ignored);
+  const DWORD size = getSize(wpath->c_str(), &ignored);
   if (size == 0) {
     win32::FailWithLastError();
     return std::nullopt;
   }
   std::vector<BYTE> data(size);
-  if (!GetFileVersionInfoW(wpath->c_str(), 0, size, data.data())) {
+  if (!getInfo(wpath->c_str(), 0, size, data.data())) {
     win32::FailWithLastError();
     return std::nullopt;
   }
   void* block = nullptr;
   UINT blockSize = 0;
-  if (!VerQueryValueW(data.data(), L"\\", &block, &blockSize) || blockSize < sizeof(VS_FIXEDFILEINFO)) {
+  if (!queryValue(data.data(), L"\\", &block, &blockSize) || blockSize < sizeof(VS_FIXEDFILEINFO)) {
     return std::nullopt;
   }
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(block);

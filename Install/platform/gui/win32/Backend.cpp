@@ -117,7 +117,7 @@ LRESULT CALLBACK BrowserProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
   }
   if (message == WM_NCDESTROY) browse->hwnd = nullptr;
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return DefSubclass(hwnd, message, wParam, lParam);
 }
 
 int CALLBACK BrowseCallback(HWND hwnd, UINT message, LPARAM lParam, LPARAM data) {
@@ -133,7 +133,7 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT message, LPARAM lParam, LPARAM data)
                      (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
-      SetWindowSubclass(hwnd, BrowserProc, 1, reinterpret_cast<DWORD_PTR>(browse));
+      SetSubclass(hwnd, BrowserProc, 1, reinterpret_cast<DWORD_PTR>(browse));
       if (!browser.folderName.empty() && platform::DirectoryExists(browser.folderName)) {
         const std::wstring folder = Wide(browser.folderName);
         SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
@@ -167,10 +167,7 @@ namespace gui::backend {
 using namespace gui::win32;
 
 std::string Initialize() {
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS;
-  if (InitCommonControlsEx(&controls) == FALSE) return "InitCommonControlsEx failed";
+  if (std::string error = LoadCommonControls(); !error.empty()) return error;
   // The shell's folder browser needs COM in this thread.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   if (FAILED(com)) return "CoInitializeEx failed with " + std::to_string(static_cast<unsigned long>(com));

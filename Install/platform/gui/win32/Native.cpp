@@ -17,6 +17,7 @@
 
 #include "platform/gui/TextView.h"
 #include "platform/gui/win32/Taskbar.h"
+#include "platform/win32/SystemLibrary.h"
 
 namespace gui::win32 {
 
@@ -493,16 +494,16 @@ void CreatePageHeader(WizardPage& page, HWND hwnd) {
 // Double clicks in an edit, and the check marks of a check list (mouse and Space).
 LRESULT CALLBACK InputProc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
   Item* item = ItemOf(h);
-  if (item == nullptr) return DefSubclassProc(h, m, w, l);
+  if (item == nullptr) return DefSubclass(h, m, w, l);
   if (item->control->GetKind() == Kind::Edit && m == WM_LBUTTONDBLCLK) {
-    const LRESULT result = DefSubclassProc(h, m, w, l);
+    const LRESULT result = DefSubclass(h, m, w, l);
     if (auto& handler = static_cast<Edit*>(item->control)->OnDblClick) handler();
     return result;
   }
   if (item->control->GetKind() == Kind::CheckListBox) {
     auto* list = static_cast<CheckListBox*>(item->control);
     if (m == WM_LBUTTONDOWN || m == WM_LBUTTONDBLCLK) {
-      const LRESULT result = DefSubclassProc(h, m, w, l);
+      const LRESULT result = DefSubclass(h, m, w, l);
       const auto hit = SendMessageW(h, LB_ITEMFROMPOINT, 0, l);
       const int index = LOWORD(hit);
       if (HIWORD(hit) == 0 && GET_X_LPARAM(l) < Px(*list, kCheckMarkWidth) &&
@@ -516,7 +517,7 @@ LRESULT CALLBACK InputProc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_P
       return 0;
     }
   }
-  return DefSubclassProc(h, m, w, l);
+  return DefSubclass(h, m, w, l);
 }
 
 void Create(Control& control, HWND parent) {
@@ -623,8 +624,7 @@ void Create(Control& control, HWND parent) {
         MakeWindow(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, hwnd, NextId());
     Remember(frame, &control, Role::GroupFrame);
   }
-  if (control.GetKind() == Kind::Edit || control.GetKind() == Kind::CheckListBox)
-    SetWindowSubclass(hwnd, InputProc, 1, 0);
+  if (control.GetKind() == Kind::Edit || control.GetKind() == Kind::CheckListBox) SetSubclass(hwnd, InputProc, 1, 0);
   if (control.GetKind() == Kind::RichEdit) {
     SendMessageW(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(SystemColor(COLOR_WINDOW)));
     for (const auto& paragraph : static_cast<RichEdit&>(control).Paragraphs())
@@ -1058,9 +1058,45 @@ std::wstring WindowText(const std::string& text) {
   return Wide(fixed);
 }
 
+namespace {
+
+// The functions of comctl32.dll the windows use; LoadCommonControls fills them.
+decltype(&SetWindowSubclass) setWindowSubclass = nullptr;
+decltype(&DefSubclassProc) defSubclassProc = nullptr;
+
+std::string LoadFailed(const char* what) {
+  return std::string(what) + " failed with system error " + std::to_string(GetLastError());
+}
+
+}  // namespace
+
+std::string LoadCommonControls() {
+  using platform::win32::SystemFunction;
+  const auto init = SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+  if (init == nullptr) return LoadFailed("Loading InitCommonControlsEx of comctl32.dll");
+  setWindowSubclass = SystemFunction<decltype(&SetWindowSubclass)>(L"comctl32.dll", "SetWindowSubclass");
+  if (setWindowSubclass == nullptr) return LoadFailed("Loading SetWindowSubclass of comctl32.dll");
+  defSubclassProc = SystemFunction<decltype(&DefSubclassProc)>(L"comctl32.dll", "DefSubclassProc");
+  if (defSubclassProc == nullptr) return LoadFailed("Loading DefSubclassProc of comctl32.dll");
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS;
+  if (init(&controls) == FALSE) return "InitCommonControlsEx failed";
+  return {};
+}
+
+BOOL SetSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data) {
+  return setWindowSubclass(hwnd, proc, id, data);
+}
+
+LRESULT DefSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return defSubclassProc(hwnd, message, wParam, lParam);
+}
+
 std::string RegisterClasses() {
   S().syncMessage = RegisterWindowMessageW(kSyncName);
-  if (LoadLibraryW(L"riched20.dll") == nullptr) return "LoadLibraryW(riched20.dll) failed";
+  // riched20.dll is not a known DLL: from the system folder only.
+  if (platform::win32::SystemLibrary(L"riched20.dll") == nullptr) return LoadFailed("LoadLibraryExW(riched20.dll)");
   WNDCLASSEXW form{};
   form.cbSize = sizeof(form);
   form.lpfnWndProc = FormProc;

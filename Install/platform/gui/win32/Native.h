@@ -8,6 +8,9 @@
 
 #include "platform/gui/Widgets.h"
 #include "platform/win32/Win32Util.h"
+// clang-format off
+#include <commctrl.h>
+// clang-format on
 
 namespace gui::win32 {
 
@@ -30,8 +33,16 @@ inline constexpr const wchar_t* kSyncName = L"Vexorin.Automation.Sync";
 // Each loop saves and clears it; ProcessMessages sets it.
 bool& HandlerRunning();
 
-// Registers the window classes and loads the rich-edit library; an error
-// text naming the call that failed.
+// Loads the common controls (comctl32.dll from the system folder, version 6
+// through the program's manifest) and registers their classes; an error text
+// naming the call that failed.
+std::string LoadCommonControls();
+// SetWindowSubclass and DefSubclassProc of the loaded common controls.
+BOOL SetSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data);
+LRESULT DefSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Registers the window classes and loads the rich-edit library from the
+// system folder; an error text naming the call that failed.
 std::string RegisterClasses();
 
 // The form's window with all its controls; created on first use.
