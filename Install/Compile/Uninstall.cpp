@@ -59,10 +59,19 @@ void TCompiler::Uninstall() {
   FLogger->Info("Uninstall from IDEs...");
   const TTargetOptionsList& list = InstallData->TargetOptions();
   for (int i = 0; i < list.Count(); ++i) {
-    if (!list.Items(i)->LoadError().empty()) {
-      LogLoadError(*list.Items(i));
-    } else if (list.Items(i)->Installed()) {
-      UninstallTarget(*list.Items(i));
+    TTargetOptions& options = *list.Items(i);
+    if (!options.LoadError().empty() && options.Target().LoadError().empty()) {
+      // The IDE's configuration reads well, only its record does not: a save
+      // of the record (written value by value) that was cut short, after the
+      // packages were registered. The suite is taken out of the IDE all the
+      // same, or nothing would ever take it out.
+      FLogger->Warning("The record of " + options.Target().DisplayName() + " cannot be read (" + options.LoadError() +
+                       "); the suite is taken out of it all the same");
+      UninstallTarget(options);
+    } else if (!options.LoadError().empty()) {
+      LogLoadError(options);
+    } else if (options.Installed()) {
+      UninstallTarget(options);
     }
   }
 }

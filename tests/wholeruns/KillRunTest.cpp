@@ -8,6 +8,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -136,5 +137,34 @@ INSTANTIATE_TEST_SUITE_P(WholeRuns, KillRunTest,
                                               : info.param == RunType::Update        ? "Update"
                                                                                      : "Uninstallation");
                          });
+
+}  // namespace
+
+namespace {
+
+// A kill while an IDE's record is first written (it is written value by
+// value) leaves a record the next start cannot read; the uninstallation
+// still takes the suite out of that IDE.
+TEST(KillRunTest, ARecordCutShortIsTakenOutByTheUninstallation) {
+  std::vector<Operation> operations;
+  {
+    RunMachine counting(RunType::NewInstallation, "count");
+    operations = counting.CountOperations();
+  }
+  const auto first = std::find_if(operations.begin(), operations.end(), [](const Operation& op) {
+    return op.name == "set-value" &&
+           op.target ==
+               "HKEY_LOCAL_MACHINE\\Software\\Orlenta Software\\Vexorin\\Delphi 7.0 (Enterprise) \"IDE "
+               "Registration\"";
+  });
+  ASSERT_NE(first, operations.end());
+  RunMachine machine(RunType::NewInstallation, "kill");
+  const ProgramResult run = machine.Run("SIMWIN_KILL_AT_OPERATION=" + std::to_string(first->number));
+  EXPECT_EQ(run.signal, SIGKILL);
+  EXPECT_EQ(suitestate::Disagreements(suitestate::ReadSuiteState(machine.Root())),
+            (std::vector<std::string>{"Delphi 7.0 (Enterprise)'s record lacks \"IDE Registration\"",
+                                      "Delphi 7.0 (Enterprise)'s record lacks \"Add Source Location\""}));
+  EXPECT_EQ(machine.RepairAndRemove(), std::vector<std::string>{});
+}
 
 }  // namespace
