@@ -203,11 +203,20 @@ std::vector<std::string> RunMachine::RepairAndRemove() {
 }
 
 std::vector<std::string> RunMachine::ErrorLines(const std::string& transcript) {
+  constexpr size_t kContext = 3;  // log lines before an error that belong to it
   std::vector<std::string> lines;
+  std::vector<std::string> recent;
   std::istringstream in(transcript);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind("  ! ", 0) == 0) lines.push_back(line.substr(4));
+    std::string context;
+    for (const std::string& before : recent) context += before + " / ";
+    if (line.rfind("  ! ", 0) == 0) lines.push_back(context + line.substr(4));
+    if (line.rfind("message box \"", 0) == 0) lines.push_back(context + line);
+    if (line.rfind("  | ", 0) == 0) {
+      recent.push_back(line.substr(4));
+      if (recent.size() > kContext) recent.erase(recent.begin());
+    }
   }
   return lines;
 }

@@ -47,7 +47,9 @@ class RunMachine {
   // packages were left; then the machine is to be free of the suite. Returns
   // what is wrong, one line each.
   std::vector<std::string> RepairAndRemove();
-  // The error lines of the transcript ("  ! ...").
+  // The error lines of the transcript ("  ! ...") and its message boxes,
+  // each after the log lines just before it, which tell what it was about
+  // (the path a copy into the system folder failed on, say).
   static std::vector<std::string> ErrorLines(const std::string& transcript);
 
  private:
