@@ -161,9 +161,9 @@ void TCompiler::ReplaceInFile(const std::string& AFileName, const TReplacements&
   if (AReplacements.empty() || !platform::FileExists(AFileName)) return;
   platform::TextEncoding encoding = platform::TextEncoding::Ansi;
   auto text = platform::ReadTextFile(AFileName, &encoding);
-  if (!text) RaiseLastOSError();
+  if (!text) RaiseFileError("read file", AFileName);
   for (const auto& [from, to] : AReplacements) *text = ReplaceAllText(*text, from, to);
   if (!platform::WriteFileBytes(AFileName, platform::EncodeTextBytes(WithCrLfLines(*text), encoding))) {
-    RaiseLastOSError();
+    RaiseFileError("write file", AFileName);
   }
 }

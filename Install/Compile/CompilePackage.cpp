@@ -166,7 +166,7 @@ void TCompiler::CompileWithDcc(TTargetOptions& TargetOptions, const std::string&
     text += "\r\n";
   }
   // A compiler run without its configuration would build into the wrong folders.
-  if (!platform::WriteFileBytes(configFile, platform::Utf8ToAnsi(text))) RaiseLastOSError();
+  if (!platform::WriteFileBytes(configFile, platform::Utf8ToAnsi(text))) RaiseFileError("write file", configFile);
   try {
     FLogger->Debug("Content of file: \"" + configFile + "\"");
     FLogger->Debug("start====================================");

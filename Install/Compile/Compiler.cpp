@@ -2,6 +2,8 @@
 #include "Compile/Compiler.h"
 
 #include "CapExec.h"
+#include "SysUtils.h"
+#include "platform/FileSystem.h"
 
 TCompiler::TCompiler() : FLogger(std::make_unique<TLogToList>()) {}
 
@@ -42,4 +44,10 @@ void TCompiler::LogToolOutput(const std::string& Text, bool& /*Abort*/) { FLogge
 void TCompiler::CollectToolOutput(const std::string& Text, bool& /*Abort*/) {
   FLogger->Debug(Text);
   if (fStrings != nullptr) fStrings->push_back(Text);
+}
+
+void TCompiler::RaiseFileError(const std::string& AOperation, const std::string& APath) {
+  const uint32_t code = platform::LastErrorCode();
+  FLogger->Error("  ERROR: cannot " + AOperation + ": " + APath);
+  RaiseOSError(code);
 }

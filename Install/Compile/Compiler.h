@@ -130,6 +130,10 @@ class TCompiler {
   void Remove();
 
  private:
+  // Logs an error line naming the file or folder that the failed operation
+  // (for example "write file") was made on, then raises the system error of
+  // the failure: the system's message names no file.
+  [[noreturn]] void RaiseFileError(const std::string& AOperation, const std::string& APath);
   // Runs a tool in ACurrentDir with every output line logged; returns its exit code.
   int RunTool(const std::string& ACommand, const std::string& AParameters, const std::string& ACurrentDir);
   void LogToolOutput(const std::string& Text, bool& Abort);

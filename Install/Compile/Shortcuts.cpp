@@ -57,7 +57,7 @@ void TCompiler::CreateShortcuts() {
   for (size_t begin = 0;;) {
     const size_t end = group.find('\\', begin);
     folder = IncludeTrailingPathDelimiter(folder) + group.substr(begin, end - begin);
-    if (!platform::DirectoryExists(folder) && !platform::MakeDirectory(folder)) RaiseLastOSError();
+    if (!platform::DirectoryExists(folder) && !platform::MakeDirectory(folder)) RaiseFileError("create folder", folder);
     if (end == std::string::npos) break;
     begin = end + 1;
   }

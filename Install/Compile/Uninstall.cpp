@@ -58,18 +58,33 @@ void RemoveFromPackageList(TLogToList& logger, TDelphiPackageList& list, const s
 void TCompiler::Uninstall() {
   FLogger->Info("Uninstall from IDEs...");
   const TTargetOptionsList& list = InstallData->TargetOptions();
+  // The IDE's configuration reads well, only its record does not: a save of
+  // the record (written value by value) that was cut short, after the
+  // packages were registered. The suite is taken out of the IDE all the
+  // same, or nothing would ever take it out.
+  auto recordCutShort = [](const TTargetOptions& options) {
+    return !options.LoadError().empty() && options.Target().LoadError().empty();
+  };
+  auto takenOut = [&](const TTargetOptions& options) {
+    return recordCutShort(options) || (options.LoadError().empty() && options.Installed());
+  };
   FProgress = {TEnginePhase::Uninstall, 0, 0, 0, 0, false};
   for (int i = 0; i < list.Count(); ++i) {
-    if (list.Items(i)->LoadError().empty() && list.Items(i)->Installed()) ++FProgress.TargetCount;
+    if (takenOut(*list.Items(i))) ++FProgress.TargetCount;
   }
   for (int i = 0; i < list.Count(); ++i) {
-    if (!list.Items(i)->LoadError().empty()) {
-      LogLoadError(*list.Items(i));
-    } else if (list.Items(i)->Installed()) {
-      BeginProgressTarget(0);
-      UninstallTarget(*list.Items(i));
-      EndProgressTarget();
+    TTargetOptions& options = *list.Items(i);
+    if (!takenOut(options)) {
+      if (!options.LoadError().empty()) LogLoadError(options);
+      continue;
     }
+    if (recordCutShort(options)) {
+      FLogger->Warning("The record of " + options.Target().DisplayName() + " cannot be read (" + options.LoadError() +
+                       "); the suite is taken out of it all the same");
+    }
+    BeginProgressTarget(0);
+    UninstallTarget(options);
+    EndProgressTarget();
   }
 }
 

@@ -304,4 +304,9 @@ TEST_F(CompilePackageSimwinTest, AConfigurationThatCannotBeWrittenStopsTheBuild)
   }
   simwin::Machine::Current().ClearFaults();
   EXPECT_TRUE(ToolRecords().empty());  // the compiler did not run
+  // The system's message names no file: the error line before it does.
+  const auto& messages = machine.compiler.Logger().Messages();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().Message, "  ERROR: cannot write file: " + config);
+  EXPECT_EQ(messages.back().Severity, lsError);
 }

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "platform/simwin/Machine.h"
+#include "platform/simwin/OperationFaults.h"
 #include "platform/simwin/WinPath.h"
 
 namespace platform {
@@ -90,6 +91,15 @@ bool HostIsFile(const std::string& host) {
 bool ParentExists(const std::string& host) { return HostIsDir(fs::path(host).parent_path().string()); }
 
 bool Faulted(FaultKind kind, const std::string& full) { return Machine::Current().IsFaulted(kind, full); }
+
+// Counts a file operation of a whole run (OperationFaults.h); true, with the
+// error set, when it is the one to fail.
+bool CountedFails(const char* operation, const std::string& target) {
+  const uint32_t code = simwin::CountOperation(simwin::OperationClass::File, operation, target);
+  if (code == 0) return false;
+  lastError = code;
+  return true;
+}
 
 bool IsDriveRoot(const std::string& full) { return full.size() == 3; }
 
@@ -202,6 +212,7 @@ bool MakeDirectory(const std::string& path) {
   auto r = Resolve(path);
   if (!r) return false;
   if (Faulted(FaultKind::FileCreate, r->full)) return Fail(simwin::kErrAccessDenied);
+  if (CountedFails("make-folder", r->full)) return false;
   if (fs::exists(r->host)) return Fail(simwin::kErrAlreadyExists);
   if (!ParentExists(r->host)) return Fail(simwin::kErrPathNotFound);
   if (::mkdir(r->host.c_str(), 0755) != 0) return Fail(ErrnoToWindows(errno));
@@ -214,6 +225,7 @@ bool RemoveEmptyDirectory(const std::string& path) {
   if (!fs::exists(r->host)) return Fail(simwin::kErrFileNotFound);
   if (!HostIsDir(r->host)) return Fail(simwin::kErrDirectory);
   if (Faulted(FaultKind::FileDelete, r->full)) return Fail(simwin::kErrAccessDenied);
+  if (CountedFails("remove-folder", r->full)) return false;
   if (::rmdir(r->host.c_str()) != 0) return Fail(ErrnoToWindows(errno));
   return true;
 }
@@ -224,6 +236,7 @@ bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExist
   auto dst = Resolve(to);
   if (!dst) return false;
   if (!fs::exists(src->host)) return Fail(simwin::kErrFileNotFound);
+  if (CountedFails("copy", src->full + " -> " + dst->full)) return false;
   if (HostIsDir(src->host) || HostIsDir(dst->host)) return Fail(simwin::kErrAccessDenied);
   if (Faulted(FaultKind::FileCopy, src->full) || Faulted(FaultKind::FileCopy, dst->full) ||
       Faulted(FaultKind::FileCreate, dst->full)) {
@@ -254,6 +267,7 @@ bool RenamePath(const std::string& from, const std::string& to) {
   if (Faulted(FaultKind::FileDelete, src->full) || Faulted(FaultKind::FileCreate, dst->full)) {
     return Fail(simwin::kErrAccessDenied);
   }
+  if (CountedFails("move", src->full + " -> " + dst->full)) return false;
   // A different letter case of the same name is a rename of that one entry.
   const bool sameEntry = src->host != dst->host && SameTextAscii(src->full, dst->full);
   if (fs::exists(dst->host) && !sameEntry) return Fail(simwin::kErrAlreadyExists);
@@ -278,6 +292,7 @@ bool RemoveFile(const std::string& path) {
   if (!fs::exists(r->host)) return Fail(simwin::kErrFileNotFound);
   if (HostIsDir(r->host)) return Fail(simwin::kErrAccessDenied);
   if (Faulted(FaultKind::FileDelete, r->full)) return Fail(simwin::kErrAccessDenied);
+  if (CountedFails("delete", r->full)) return false;
   if (::unlink(r->host.c_str()) != 0) return Fail(ErrnoToWindows(errno));
   return true;
 }
@@ -349,6 +364,7 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
     Fail(simwin::kErrAccessDenied);
     return std::nullopt;
   }
+  if (CountedFails("read", r->full)) return std::nullopt;
   std::ifstream in(r->host, std::ios::binary);
   if (!in) {
     Fail(ErrnoToWindows(errno));
@@ -363,6 +379,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   auto r = Resolve(path);
   if (!r) return false;
   if (Faulted(FaultKind::FileCreate, r->full)) return Fail(simwin::kErrAccessDenied);
+  if (CountedFails("write", r->full)) return false;
   if (HostIsDir(r->host)) return Fail(simwin::kErrAccessDenied);
   if (!ParentExists(r->host)) return Fail(simwin::kErrPathNotFound);
   if (!simwin::WriteHostFileAtomic(r->host, bytes)) return Fail(ErrnoToWindows(errno));

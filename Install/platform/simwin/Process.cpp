@@ -25,6 +25,7 @@
 #include "platform/Text.h"
 #include "platform/simwin/CommandLine.h"
 #include "platform/simwin/Machine.h"
+#include "platform/simwin/OperationFaults.h"
 #include "platform/simwin/WinPath.h"
 
 extern char** environ;
@@ -133,7 +134,8 @@ bool IsSimwinVariable(const char* entry) {
        {"SIMWIN_ROOT=", "SIMWIN_CWD=", "SIMWIN_EXE=", "SIMWIN_ENVIRONMENT=", "SIMWIN_COMMAND_LINE="}) {
     if (std::strncmp(entry, name, std::strlen(name)) == 0) return true;
   }
-  return false;
+  // A program's counted faults are its own, not those of the tools it starts.
+  return simwin::IsOperationFaultVariable(entry);
 }
 
 }  // namespace

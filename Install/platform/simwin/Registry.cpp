@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/simwin/Machine.h"
+#include "platform/simwin/OperationFaults.h"
 #include "platform/simwin/WinPath.h"
 
 namespace platform {
@@ -32,6 +33,15 @@ std::string FullKeyName(RegRoot root, const std::string& path) {
   std::string name = root == RegRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
   if (!path.empty()) name += "\\" + path;
   return name;
+}
+
+// Counts a registry write of a whole run (OperationFaults.h); false, with the
+// error set, when it is the one to fail.
+bool CountWrite(const char* operation, const std::string& target) {
+  const uint32_t code = simwin::CountOperation(simwin::OperationClass::Registry, operation, target);
+  if (code == 0) return true;
+  SetLastErrorCode(code);
+  return false;
 }
 
 simwin::RegKeyNode* FindNode(RegRoot root, const std::string& path) {
@@ -113,6 +123,7 @@ bool RegistryKey::OpenWrite(RegRoot root, const std::string& path, bool create) 
     SetLastErrorCode(simwin::kErrAccessDenied);
     return false;
   }
+  if (!CountWrite(create ? "open-create" : "open-write", full)) return false;
   if (FindNode(root, key) == nullptr) {
     if (!create) {
       SetLastErrorCode(simwin::kErrFileNotFound);
@@ -177,6 +188,7 @@ bool WriteValue(const RegistryKey::Impl* impl, const std::string& name, uint32_t
     SetLastErrorCode(simwin::kErrAccessDenied);
     return false;
   }
+  if (!CountWrite("set-value", FullKeyName(impl->root, impl->path) + " \"" + name + "\"")) return false;
   simwin::RegKeyNode* node = impl->Node();
   if (node == nullptr) return false;
   // Writing what is there already leaves the hive as it is: no need to save.
@@ -208,6 +220,7 @@ bool RegistryKey::DeleteValue(const std::string& name) {
     SetLastErrorCode(simwin::kErrAccessDenied);
     return false;
   }
+  if (!CountWrite("delete-value", FullKeyName(impl_->root, impl_->path) + " \"" + name + "\"")) return false;
   simwin::RegKeyNode* node = impl_->Node();
   if (node == nullptr) return false;
   if (!node->DeleteValue(name)) {
@@ -249,6 +262,7 @@ bool RegDeleteKeyTree(RegRoot root, const std::string& path) {
     SetLastErrorCode(simwin::kErrAccessDenied);
     return false;
   }
+  if (!CountWrite("delete-key", full)) return false;
   auto& hive = machine.Hive();
   if (!hive.DeleteKeyTree(RootNode(hive, root), key)) {
     SetLastErrorCode(simwin::kErrFileNotFound);

@@ -7,6 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/simwin/Machine.h"
+#include "platform/simwin/OperationFaults.h"
 #include "platform/simwin/ShellLink.h"
 #include "platform/simwin/WinPath.h"
 
@@ -108,6 +109,10 @@ bool MoveToRecycleBin(const std::string& path) {
   }
   if (machine.IsFaultedWithin(simwin::FaultKind::FileDelete, *full)) {
     SetLastErrorCode(simwin::kErrAccessDenied);
+    return false;
+  }
+  if (const uint32_t code = simwin::CountOperation(simwin::OperationClass::File, "recycle", *full)) {
+    SetLastErrorCode(code);
     return false;
   }
   const std::string bin = full->substr(0, 3) + "$Recycle.Bin";
