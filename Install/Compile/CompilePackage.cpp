@@ -206,6 +206,8 @@ void TCompiler::InstallIntoSystemDir(const std::string& BplFile) {
   }
   if (!platform::CopyFileTo(BplFile, systemCopy, false)) {
     const uint32_t code = platform::LastErrorCode();
+    // The system error names no file: the copy that failed is named first.
+    FLogger->Error("  ERROR: cannot copy file: " + BplFile + " to " + systemCopy);
     FLogger->Error("  ERROR: cannot installing into SystemDir");
     RaiseOSError(code);
   }

@@ -259,10 +259,13 @@ TEST_F(CompilePackageSimwinTest, ASystemFolderThatRefusesRaisesTheSystemError) {
     simwin::FaultKind fault;
     bool present;  // an older copy is there
     std::string errorLine;
+    std::string lineBefore;  // an error line naming the file, before the error line; "" for none
   };
+  const std::string built = machine.demoDir + "\\Delphi7\\vxVexorinD7.bpl";
   const Case cases[] = {
-      {"old copy cannot be deleted", simwin::FaultKind::FileDelete, true, "  ERROR: cannot delete file: " + copy},
-      {"copy cannot be written", simwin::FaultKind::FileCreate, false, "  ERROR: cannot installing into SystemDir"},
+      {"old copy cannot be deleted", simwin::FaultKind::FileDelete, true, "  ERROR: cannot delete file: " + copy, ""},
+      {"copy cannot be written", simwin::FaultKind::FileCreate, false, "  ERROR: cannot installing into SystemDir",
+       "  ERROR: cannot copy file: " + built + " to " + copy},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -285,6 +288,11 @@ TEST_F(CompilePackageSimwinTest, ASystemFolderThatRefusesRaisesTheSystemError) {
     ASSERT_GT(messages.size(), logStart);
     EXPECT_EQ(messages.back().Message, c.errorLine);
     EXPECT_EQ(messages.back().Severity, lsError);
+    if (!c.lineBefore.empty()) {
+      ASSERT_GE(messages.size(), logStart + 2);
+      EXPECT_EQ(messages[messages.size() - 2].Message, c.lineBefore);
+      EXPECT_EQ(messages[messages.size() - 2].Severity, lsError);
+    }
     EXPECT_FALSE(platform::FileExists(machine.demoDir + "\\Packages\\Delphi7\\dcc32.cfg"));
   }
   simwin::Machine::Current().ClearFaults();

@@ -36,7 +36,9 @@ const char* const kSuiteFolders[] = {
     "drive_c/Users/Developer/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orlentix/",
     "drive_c/$Recycle.Bin/",
 };
-const char* const kMachineRecords[] = {"registry.reg", "tools.log", "shell.log"};
+// The lock file of the running setup program is the machine's too: the lock
+// goes with the process, the file stays.
+const char* const kMachineRecords[] = {"registry.reg", "tools.log", "shell.log", "Orlenta.Vexorin.Setup.lock"};
 // The IDE configuration file the engine writes, replaced whole.
 const char* const kIdeConfiguration = "drive_c/Users/Developer/AppData/Roaming/Borland/BDS/5.0/EnvOptions.proj";
 // The folders where the suite's files ("vx...") sit among others': the
