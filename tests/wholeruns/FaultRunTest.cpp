@@ -93,10 +93,6 @@ TEST_P(FaultRunTest, EachFaultIsReportedAndRepaired) {
 
 INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultRunTest,
                          ::testing::Values(RunType::NewInstallation, RunType::Update, RunType::Uninstallation),
-                         [](const auto& info) {
-                           return std::string(info.param == RunType::NewInstallation ? "NewInstallation"
-                                              : info.param == RunType::Update        ? "Update"
-                                                                                     : "Uninstallation");
-                         });
+                         [](const auto& info) { return std::string(RunTypeTestName(info.param)); });
 
 }  // namespace

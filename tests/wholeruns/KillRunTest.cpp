@@ -134,11 +134,7 @@ TEST_P(KillRunTest, AKilledRunLeavesWholeFilesAndIsRepaired) {
 
 INSTANTIATE_TEST_SUITE_P(WholeRuns, KillRunTest,
                          ::testing::Values(RunType::NewInstallation, RunType::Update, RunType::Uninstallation),
-                         [](const auto& info) {
-                           return std::string(info.param == RunType::NewInstallation ? "NewInstallation"
-                                              : info.param == RunType::Update        ? "Update"
-                                                                                     : "Uninstallation");
-                         });
+                         [](const auto& info) { return std::string(RunTypeTestName(info.param)); });
 
 }  // namespace
 

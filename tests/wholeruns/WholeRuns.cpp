@@ -105,6 +105,18 @@ ProgramResult RunProgram(const std::string& command) {
 
 }  // namespace
 
+const char* RunTypeTestName(RunType type) {
+  switch (type) {
+    case RunType::NewInstallation:
+      return "NewInstallation";
+    case RunType::Update:
+      return "Update";
+    case RunType::Uninstallation:
+      return "Uninstallation";
+  }
+  return "";
+}
+
 const char* RunTypeName(RunType type) {
   switch (type) {
     case RunType::NewInstallation:

@@ -13,6 +13,8 @@ namespace wholeruns {
 
 enum class RunType { NewInstallation, Update, Uninstallation };
 const char* RunTypeName(RunType type);
+// The run type as a test name ("NewInstallation"); the ctest entries select by it.
+const char* RunTypeTestName(RunType type);
 
 // A counted operation, from the operations log of a run.
 struct Operation {
